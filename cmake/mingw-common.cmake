@@ -1,0 +1,14 @@
+# Shared settings of the MinGW-w64 cross builds. The including toolchain file
+# sets TARNVEL_MINGW_TRIPLE first.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${TARNVEL_MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TARNVEL_MINGW_TRIPLE}-g++-win32)
+set(CMAKE_RC_COMPILER ${TARNVEL_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARNVEL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Every executable carries its runtime: no DLLs of ours or of the compiler's.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Test executables run under Wine; the caller provides WINEPREFIX.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

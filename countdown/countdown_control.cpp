@@ -1,0 +1,82 @@
+#include "countdown/countdown_control.h"
+
+#include "countdown/time_fields.h"
+
+namespace tarnvel {
+
+CountdownControl::CountdownControl(TimeFieldControls& fields, ButtonControl& startPause, ButtonControl& reset,
+                                   TimerControl& timer, CountdownHost& host)
+    : fields_(fields), command1_(startPause), command2_(reset), timer1_(timer), host_(host) {}
+
+void CountdownControl::Command1_Click() {
+    const std::string tag = command1_.Tag();
+    if (tag == kIdleTag) {
+        if (!Start())
+            return;
+    } else if (tag == kCountingTag) {
+        Pause();
+    }
+    // Reloading on both Start and Pause freezes a paused count at what the
+    // fields show, and lets the next Start count on from an edited display.
+    clock_.LoadFromFields(fields_);
+}
+
+bool CountdownControl::Start() {
+    command1_.SetCaption(kPauseCaption);
+    command1_.SetTag(kCountingTag);
+    const std::string hours = fields_.Text(kHours);
+    const std::string minutes = fields_.Text(kMinutes);
+    const std::string seconds = fields_.Text(kSeconds);
+    if (hours == kZeroFieldText && minutes == kZeroFieldText && seconds == kZeroFieldText) {
+        host_.ShowConfirmMessage(kZeroCountMessage);
+        ShowIdleButton();
+        command2_.SetEnabled(true);
+        return false;
+    }
+    command2_.SetEnabled(false);
+    for (int i = 0; i < kFieldCount; ++i) {
+        mstrSavedTime[i] = fields_.Text(i);
+        fields_.SetEnabled(i, false);
+    }
+    timer1_.SetEnabled(true);
+    return true;
+}
+
+void CountdownControl::Pause() {
+    ShowIdleButton();
+    command2_.SetEnabled(true);
+    timer1_.SetEnabled(false);
+    for (int i = 0; i < kFieldCount; ++i)
+        fields_.SetEnabled(i, true);
+}
+
+void CountdownControl::Command2_Click() {
+    for (int i = 0; i < kFieldCount; ++i)
+        fields_.SetText(i, kZeroFieldText);
+}
+
+void CountdownControl::Timer1_Timer() {
+    if (clock_.Tick(fields_))
+        RunExpirySequence();
+}
+
+void CountdownControl::RunExpirySequence() {
+    timer1_.SetEnabled(false);
+    if (host_.NeedsShutdownPrivilege())
+        host_.EnableShutdownPrivilege();
+    host_.ShowTimeUpNotice();
+    host_.RequestSessionEnd();
+    for (int i = 0; i < kFieldCount; ++i) {
+        fields_.SetText(i, mstrSavedTime[i]);
+        fields_.SetEnabled(i, true);
+    }
+    ShowIdleButton();
+    command2_.SetEnabled(true);
+}
+
+void CountdownControl::ShowIdleButton() {
+    command1_.SetCaption(kStartCaption);
+    command1_.SetTag(kIdleTag);
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,81 @@
+#include "countdown/number_text.h"
+
+#include <cstdlib>
+
+#include "countdown/runtime_failure.h"
+
+namespace tarnvel {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+double TextToDouble(const std::string& text, char decimalSeparator) {
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+        negative = text[pos++] == '-';
+
+    // Collect the significant digits without the separator and let strtod
+    // (fed a plain "C" form) do the correctly rounded conversion.
+    std::string plain;
+    std::size_t digits = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++digits)
+        plain += text[pos];
+    if (pos < text.size() && text[pos] == decimalSeparator) {
+        plain += '.';
+        for (++pos; pos < text.size() && IsDigit(text[pos]); ++pos, ++digits)
+            plain += text[pos];
+    }
+    if (digits == 0)
+        throw RuntimeFailure(RuntimeFailureKind::TypeMismatch);
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+        plain += 'e';
+        ++pos;
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+            plain += text[pos++];
+        std::size_t exponentDigits = 0;
+        for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++exponentDigits)
+            plain += text[pos];
+        if (exponentDigits == 0)
+            throw RuntimeFailure(RuntimeFailureKind::TypeMismatch);
+    }
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    if (pos != text.size())
+        throw RuntimeFailure(RuntimeFailureKind::TypeMismatch);
+
+    if (plain[0] == '.')
+        plain.insert(plain.begin(), '0');
+    const double magnitude = std::strtod(plain.c_str(), nullptr);
+    return negative ? -magnitude : magnitude;
+}
+
+double LeadingNumber(const std::string& text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    double value = 0.0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos)
+        value = value * 10.0 + (text[pos] - '0');
+    return value;
+}
+
+std::string FormatTwoDigits(std::int32_t value) {
+    const std::int64_t wide = value;
+    std::string digits = std::to_string(wide < 0 ? -wide : wide);
+    if (digits.size() < 2)
+        digits.insert(digits.begin(), '0');
+    return wide < 0 ? "-" + digits : digits;
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,42 @@
+#include "countdown/time_fields.h"
+
+#include <algorithm>
+
+#include "countdown/field_texts.h"
+#include "countdown/number_text.h"
+
+namespace tarnvel {
+namespace {
+
+constexpr int kBackspace = 8;
+constexpr double kLimit = 59.0;
+constexpr char kLimitText[] = "59";
+
+bool IsDigitCode(int code) {
+    return code >= '0' && code <= '9';
+}
+
+}  // namespace
+
+int FilterKeyPress(int keyCode) {
+    return IsDigitCode(keyCode) || keyCode == kBackspace ? keyCode : 0;
+}
+
+LeavingResult NormaliseOnLeaving(int fieldIndex, const std::string& text) {
+    LeavingResult result{text, false};
+    if (result.text.empty())
+        result.text = kZeroFieldText;
+    if (result.text.size() == 1)
+        result.text = "0" + result.text;
+    if ((fieldIndex == kMinutes || fieldIndex == kSeconds) && LeadingNumber(result.text) > kLimit) {
+        result.showLimitMessage = true;
+        result.text = kLimitText;
+    }
+    return result;
+}
+
+bool IsAcceptablePaste(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsDigitCode(static_cast<unsigned char>(c)); });
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,36 @@
+#pragma once
+// The real Win32 calls behind the privilege procedure and the session end.
+
+#include <windows.h>
+
+#include "sysexit/shutdown_request.h"
+
+namespace tarnvel {
+
+class Win32PrivilegeApi final : public PrivilegeApi {
+public:
+    // Failure boxes are modal to this window (may be null).
+    explicit Win32PrivilegeApi(HWND messageOwner) : owner_(messageOwner) {}
+
+    void SetLastError(std::uint32_t code) override;
+    std::uint32_t GetLastError() override;
+    OsHandle GetCurrentProcess() override;
+    bool OpenProcessToken(OsHandle process, std::uint32_t desiredAccess, OsHandle& token) override;
+    bool LookupPrivilegeValueA(const char* systemName, const char* name, PrivilegeLuid& luid) override;
+    bool AdjustTokenPrivileges(OsHandle token, const PrivilegeLuid& luid) override;
+    void CloseHandle(OsHandle handle) override;
+    void ShowFailure(const std::string& prompt) override;
+
+private:
+    HWND owner_;
+};
+
+class Win32SessionApi final : public SessionApi {
+public:
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
+};
+
+// The version value whose bit 31 tells the OS family.
+std::uint32_t QueryWindowsVersion();
+
+}  // namespace tarnvel

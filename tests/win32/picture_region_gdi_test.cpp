@@ -1,0 +1,90 @@
+// The region builder on real GDI: a small memory bitmap is painted, scanned
+// through GetPixel, and the resulting region is probed pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+#include "ui/gdi_handles.h"
+#include "ui/picture_region_win32.h"
+
+namespace tarnvel {
+namespace {
+
+constexpr COLORREF kKey = RGB(255, 255, 255);
+constexpr COLORREF kFigure = RGB(20, 30, 40);
+
+class MemoryPicture {
+public:
+    MemoryPicture(int width, int height) : width_(width), height_(height) {
+        ScopedWindowDc screen(nullptr);
+        dc_.reset(::CreateCompatibleDC(screen.get()));
+        bitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        old_ = ::SelectObject(dc_.get(), bitmap_.get());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ::SetPixel(dc_.get(), x, y, kKey);
+    }
+    ~MemoryPicture() { ::SelectObject(dc_.get(), old_); }
+
+    void Paint(int x, int y, COLORREF colour = kFigure) { ::SetPixel(dc_.get(), x, y, colour); }
+    bool IsFigure(int x, int y) const { return ::GetPixel(dc_.get(), x, y) != ::GetPixel(dc_.get(), 0, 0); }
+    ScopedRegion Region() const { return CreatePictureRegionFromDc(dc_.get(), width_, height_); }
+
+private:
+    int width_;
+    int height_;
+    ScopedMemoryDc dc_;
+    ScopedBitmap bitmap_;
+    HGDIOBJ old_;
+};
+
+void ExpectRegionIsExactlyTheFigure(const MemoryPicture& picture, HRGN region, int width, int height) {
+    for (int y = -1; y <= height; ++y)
+        for (int x = -1; x <= width; ++x) {
+            const bool inside = x >= 0 && y >= 0 && x < width && y < height && picture.IsFigure(x, y);
+            EXPECT_EQ(::PtInRegion(region, x, y) != FALSE, inside) << x << "," << y;
+        }
+}
+
+TEST(PictureRegionGdi, RunsOfTheExampleRowAndARowToTheEdge) {
+    MemoryPicture picture(10, 3);
+    for (int x : {3, 4, 5, 8})
+        picture.Paint(x, 1);
+    for (int x = 6; x < 10; ++x)
+        picture.Paint(x, 2);
+    ScopedRegion region = picture.Region();
+    ASSERT_TRUE(region);
+    RECT box{};
+    EXPECT_EQ(::GetRgnBox(region.get(), &box), COMPLEXREGION);
+    EXPECT_EQ(box.left, 3);
+    EXPECT_EQ(box.top, 1);
+    EXPECT_EQ(box.right, 10);
+    EXPECT_EQ(box.bottom, 3);
+    ExpectRegionIsExactlyTheFigure(picture, region.get(), 10, 3);
+}
+
+TEST(PictureRegionGdi, RoundFigureWithAHoleOfTheKeyColour) {
+    constexpr int kSize = 24;
+    MemoryPicture picture(kSize, kSize);
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            const int dx = x - 12, dy = y - 12;
+            if (dx * dx + dy * dy < 100)
+                picture.Paint(x, y, RGB(x * 10, y * 10, 60));
+        }
+    picture.Paint(12, 12, kKey);
+    ScopedRegion region = picture.Region();
+    ASSERT_TRUE(region);
+    EXPECT_FALSE(::PtInRegion(region.get(), 12, 12));
+    ExpectRegionIsExactlyTheFigure(picture, region.get(), kSize, kSize);
+}
+
+TEST(PictureRegionGdi, PictureOfOnlyTheKeyColourHasNoRegion) {
+    MemoryPicture picture(5, 4);
+    EXPECT_FALSE(picture.Region());
+}
+
+}  // namespace
+}  // namespace tarnvel

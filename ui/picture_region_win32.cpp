@@ -1,0 +1,13 @@
+#include "ui/picture_region_win32.h"
+
+#include "ui/picture_region.h"
+
+namespace tarnvel {
+
+ScopedRegion CreatePictureRegionFromDc(HDC dc, int width, int height) {
+    DcPixelSource picture(dc, static_cast<float>(width), static_cast<float>(height));
+    GdiRegionOps ops;
+    return ScopedRegion(CreatePictureRegion(picture, ops));
+}
+
+}  // namespace tarnvel
