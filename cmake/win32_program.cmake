@@ -1,9 +1,36 @@
-# The Win32 bindings of the core, and (when its sources are present) the
-# program itself.
+# The Win32 bindings of the core and the program itself.
+enable_language(RC)
+
 add_library(tarnvel_win32 STATIC
     sysexit/shutdown_request_win32.cpp
     ui/picture_region_win32.cpp
 )
-target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core)
-target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0500 WINVER=0x0500)
-target_link_libraries(tarnvel_win32 PUBLIC advapi32 user32 gdi32)
+target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core advapi32 user32 gdi32)
+target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
+    _WIN32_WINNT=0x0500 WINVER=0x0500 _WIN32_IE=0x0500)
+
+add_executable(tarnvel WIN32
+    ui/about_window.cpp
+    ui/application.cpp
+    ui/fonts.cpp
+    ui/label_control.cpp
+    ui/main.cpp
+    ui/main_window.cpp
+    ui/notice_window.cpp
+    ui/options_window.cpp
+    ui/picture.cpp
+    ui/picture_box.cpp
+    ui/runtime_error_report.cpp
+    ui/time_field.cpp
+    ui/window_geometry.cpp
+    ui/tarnvel.rc
+)
+target_link_libraries(tarnvel PRIVATE tarnvel_win32 comctl32 shell32 ole32 oleaut32 uuid)
+set_source_files_properties(ui/tarnvel.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/skin.gif;${CMAKE_SOURCE_DIR}/res/close.gif;${CMAKE_SOURCE_DIR}/res/about.jpg;${CMAKE_SOURCE_DIR}/res/tarnvel.ico;${CMAKE_SOURCE_DIR}/ui/tarnvel.manifest;${CMAKE_SOURCE_DIR}/ui/resource.h")
+target_include_directories(tarnvel PRIVATE ${CMAKE_SOURCE_DIR})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # Old 32-bit Windows loads only images that ask for subsystem 4.0 or 5.0.
+    target_link_options(tarnvel PRIVATE -Wl,--subsystem,windows:5.0)
+endif()

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 namespace tarnvel {
 
@@ -54,6 +55,52 @@ public:
 private:
     HWND window_;
     HDC dc_;
+};
+
+}  // namespace tarnvel
+
+namespace tarnvel {
+
+// A bitmap selected into a memory DC compatible with the screen, for as long
+// as the object lives; the DC's original bitmap is put back before either
+// is deleted.
+class MemoryImage {
+public:
+    MemoryImage() = default;
+    MemoryImage(int width, int height) {
+        ScopedWindowDc screen(nullptr);
+        dc_.reset(::CreateCompatibleDC(screen.get()));
+        bitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        original_ = ::SelectObject(dc_.get(), bitmap_.get());
+    }
+    ~MemoryImage() { Release(); }
+    MemoryImage(const MemoryImage&) = delete;
+    MemoryImage& operator=(const MemoryImage&) = delete;
+    MemoryImage& operator=(MemoryImage&& other) noexcept {
+        if (this != &other) {
+            Release();
+            dc_ = std::move(other.dc_);
+            bitmap_ = std::move(other.bitmap_);
+            original_ = other.original_;
+            other.original_ = nullptr;
+        }
+        return *this;
+    }
+
+    HDC Dc() const noexcept { return dc_.get(); }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    void Release() noexcept {
+        if (dc_ && original_)
+            ::SelectObject(dc_.get(), original_);
+        bitmap_.reset();
+        dc_.reset();
+    }
+
+    ScopedMemoryDc dc_;
+    ScopedBitmap bitmap_;
+    HGDIOBJ original_ = nullptr;
 };
 
 }  // namespace tarnvel

@@ -17,27 +17,20 @@ constexpr COLORREF kFigure = RGB(20, 30, 40);
 
 class MemoryPicture {
 public:
-    MemoryPicture(int width, int height) : width_(width), height_(height) {
-        ScopedWindowDc screen(nullptr);
-        dc_.reset(::CreateCompatibleDC(screen.get()));
-        bitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
-        old_ = ::SelectObject(dc_.get(), bitmap_.get());
+    MemoryPicture(int width, int height) : width_(width), height_(height), image_(width, height) {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                ::SetPixel(dc_.get(), x, y, kKey);
+                ::SetPixel(image_.Dc(), x, y, kKey);
     }
-    ~MemoryPicture() { ::SelectObject(dc_.get(), old_); }
 
-    void Paint(int x, int y, COLORREF colour = kFigure) { ::SetPixel(dc_.get(), x, y, colour); }
-    bool IsFigure(int x, int y) const { return ::GetPixel(dc_.get(), x, y) != ::GetPixel(dc_.get(), 0, 0); }
-    ScopedRegion Region() const { return CreatePictureRegionFromDc(dc_.get(), width_, height_); }
+    void Paint(int x, int y, COLORREF colour = kFigure) { ::SetPixel(image_.Dc(), x, y, colour); }
+    bool IsFigure(int x, int y) const { return ::GetPixel(image_.Dc(), x, y) != ::GetPixel(image_.Dc(), 0, 0); }
+    ScopedRegion Region() const { return CreatePictureRegionFromDc(image_.Dc(), width_, height_); }
 
 private:
     int width_;
     int height_;
-    ScopedMemoryDc dc_;
-    ScopedBitmap bitmap_;
-    HGDIOBJ old_;
+    MemoryImage image_;
 };
 
 void ExpectRegionIsExactlyTheFigure(const MemoryPicture& picture, HRGN region, int width, int height) {

@@ -111,7 +111,8 @@ def quantize(rgb, parts):
     palette = []
     for mask, count in parts:
         fill = rgb[mask].mean(axis=0)  # keep the rest of the image from taking entries
-        img = Image.fromarray(np.clip(np.rint(np.where(mask[..., None], rgb, fill)), 0, 255).astype(np.uint8))
+        part = np.where(mask[..., None], rgb, fill)
+        img = Image.fromarray(np.clip(np.rint(part), 0, 255).astype(np.uint8))
         q = img.quantize(count, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
         flat = q.getpalette()[:3 * count]
         colours = [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
@@ -218,7 +219,8 @@ def paint_stem(col, x, y, stem, knob):
     col = np.where(stem[..., None], steel, col)
     k = np.hypot(x - KNOB_C[0], y - KNOB_C[1]) / KNOB_R
     glow = mix((16, 104, 112), (70, 206, 200), smoothstep(1.05, 0.3, k))
-    glow = mix(glow, (210, 252, 246), smoothstep(1.6, 0.5, np.hypot(x - KNOB_C[0] + 1.3, y - KNOB_C[1] + 1.3)))
+    sparkle = np.hypot(x - KNOB_C[0] + 1.3, y - KNOB_C[1] + 1.3)
+    glow = mix(glow, (210, 252, 246), smoothstep(1.6, 0.5, sparkle))
     return np.where(knob[..., None], glow, col)
 
 
@@ -296,9 +298,11 @@ def ico_bytes(index, palette, opaque):
         bits = np.packbits(~opaque[r]).tobytes()
         mask_rows.append(bits + b"\0" * (-len(bits) % 4))
     quads = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 8, 0, len(xor) + sum(map(len, mask_rows)), 0, 0, 0, 0)
-    image = header + quads + xor + b"".join(mask_rows)
-    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w, h, 0, 0, 1, 8, len(image), 22) + image
+    and_mask = b"".join(mask_rows)
+    header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 8, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
+    image = header + quads + xor + and_mask
+    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w, h, 0, 0, 1, 8, len(image), 22)
+    return directory + image
 
 
 def make_icon():
@@ -326,7 +330,8 @@ def draw_screen(d, x0, y0, x1, y1, kind):
         for i in range(8):
             indent, length = (i % 3) * 4, 14 + (i * 7) % 22
             yy = y0 + 6 + i * 5
-            d.rounded_rectangle(box(x0 + 6 + indent, yy, x0 + 6 + indent + length, yy + 2), S, fill=colours[i % 4])
+            left = x0 + 6 + indent
+            d.rounded_rectangle(box(left, yy, left + length, yy + 2), S, fill=colours[i % 4])
     elif kind == "chart":
         for i, hgt in enumerate((10, 18, 13, 24, 20)):
             d.rectangle(box(x0 + 6 + i * 6, y1 - 7 - hgt, x0 + 10 + i * 6, y1 - 7), fill=(120, 214, 230))
@@ -346,7 +351,8 @@ def draw_person(d):
     skin, hair, shirt, sleeve = (214, 154, 122), (58, 38, 32), (232, 118, 86), (208, 100, 72)
     for side in (-1, 1):  # arms reach forward to the keyboard, elbows out
         ex = 78 + side * 34
-        d.line(box(78 + side * 20, 106, ex, 118, 78 + side * 16, 108), fill=sleeve, width=11 * S, joint="curve")
+        arm = box(78 + side * 20, 106, ex, 118, 78 + side * 16, 108)
+        d.line(arm, fill=sleeve, width=11 * S, joint="curve")
         d.ellipse(box(ex - 5.5, 112.5, ex + 5.5, 123.5), fill=sleeve)
     d.rounded_rectangle(box(50, 94, 106, 176), 22 * S, fill=shirt)                 # back
     d.rounded_rectangle(box(72, 82, 84, 98), 4 * S, fill=(190, 134, 106))          # neck
@@ -397,7 +403,8 @@ def make_about():
     d = ImageDraw.Draw(img)
     for row in range(h * S):  # evening wall, darker at the top
         t = row / (h * S)
-        d.line([(0, row), (w * S, row)], fill=tuple(int(a + (b - a) * t) for a, b in zip((46, 52, 92), (96, 88, 128))))
+        colour = tuple(int(a + (b - a) * t) for a, b in zip((46, 52, 92), (96, 88, 128)))
+        d.line([(0, row), (w * S, row)], fill=colour)
     glow = Image.new("L", img.size, 0)
     ImageDraw.Draw(glow).ellipse(box(14, 14, 142, 98), fill=110)                   # light of the screens
     img.paste((150, 190, 230), mask=glow.filter(ImageFilter.GaussianBlur(16 * S)))
@@ -424,35 +431,50 @@ def check_gif(path, size):
 
 def check_skin():
     opaque = check_gif(RES / "skin.gif", SKIN_SIZE)
-    assert not (opaque[0].any() or opaque[-1].any() or opaque[:, 0].any() or opaque[:, -1].any())
+    edges = opaque[0].any() or opaque[-1].any() or opaque[:, 0].any() or opaque[:, -1].any()
+    assert not edges, "skin: the figure touches the image border"
     for name, (x, y, w, h) in CONTROLS.items():
         m = CONTROL_MARGIN
         assert opaque[y - m:y + h + m, x - m:x + w + m].all(), f"skin: {name} is not fully on the figure"
-    print(f"skin.gif    {SKIN_SIZE[0]}x{SKIN_SIZE[1]}, {len(np.unique(np.asarray(Image.open(RES / 'skin.gif'))))} indexes used,"
+    used = len(np.unique(np.asarray(Image.open(RES / "skin.gif"))))
+    print(f"skin.gif    {SKIN_SIZE[0]}x{SKIN_SIZE[1]}, {used} palette indexes used,"
           f" {len(CONTROLS)} control places covered with {CONTROL_MARGIN} px to spare")
 
 
 def check_icon():
     data = (RES / "tarnvel.ico").read_bytes()
     _, kind, count = struct.unpack_from("<HHH", data, 0)
-    w, h, _, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
-    assert (kind, count, w, h, planes, bits) == (1, 1, 32, 32, 1, 8)
-    assert offset == 22 and offset + size == len(data)
-    hdr = struct.unpack_from("<IiiHHI", data, offset)
-    assert hdr == (40, 32, 64, 1, 8, 0), hdr
+    w, h, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
+    assert (kind, count, w, h, colours, planes, bits) == (1, 1, 32, 32, 0, 1, 8)
+    assert offset == 22 and offset + size == len(data) == 22 + 40 + 1024 + 32 * 32 + 32 * 4
+    assert struct.unpack_from("<IiiHHI", data, offset) == (40, 32, 64, 1, 8, 0)
+    # decode it the way Windows does and compare with the picture it was made from
     img = Image.open(RES / "tarnvel.ico")
     img.load()
-    alpha = np.asarray(img.convert("RGBA"))[..., 3]
-    _, opaque = icon_picture()
-    assert img.size == (32, 32) and ((alpha > 0) == opaque).all()
-    print(f"tarnvel.ico 32x32, 8 bpp BMP entry, {len(data)} bytes, {opaque.sum()} opaque pixels")
+    decoded = np.asarray(img.convert("RGBA")).astype(int)
+    col, opaque = icon_picture()
+    assert img.size == (32, 32) and ((decoded[..., 3] > 0) == opaque).all(), "icon: AND mask is wrong"
+    error = np.abs(decoded[..., :3] - np.rint(col))[opaque].max()
+    assert error <= 12, f"icon: colours are off by {error}"
+    print(f"tarnvel.ico 32x32, one 8 bpp BMP entry, {len(data)} bytes, {opaque.sum()} opaque pixels,"
+          f" colours within {error:.0f} of the drawing")
+
+
+def jpeg_frame_markers(data):
+    """Start-of-frame markers of a JPEG file, read from its header segments."""
+    found, i = [], 2
+    while data[i] == 0xFF and data[i + 1] != 0xDA:  # up to the start of scan
+        if 0xC0 <= data[i + 1] <= 0xCF and data[i + 1] not in (0xC4, 0xC8, 0xCC):
+            found.append(data[i + 1])
+        i += 2 + struct.unpack_from(">H", data, i + 2)[0]
+    return found
 
 
 def check_jpeg():
     img = Image.open(RES / "about.jpg")
     assert img.format == "JPEG" and img.mode == "RGB" and img.size == (164, 160)
-    assert "progressive" not in img.info and "progression" not in img.info
-    print("about.jpg   164x160 baseline RGB JPEG")
+    assert jpeg_frame_markers((RES / "about.jpg").read_bytes()) == [0xC0], "about: not a baseline JPEG"
+    print("about.jpg   164x160 baseline (SOF0) colour JPEG")
 
 
 def main():

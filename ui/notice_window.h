@@ -1,0 +1,35 @@
+#pragma once
+// The time-up notice: a small captioned window with no system menu and no
+// close button, shown when the count runs out, just before the session-ending
+// request. It has nothing to click; it goes when the main window goes.
+
+#include <windows.h>
+
+#include "ui/gdi_handles.h"
+#include "ui/label_control.h"
+#include "ui/window_base.h"
+#include "ui/window_lifetime.h"
+
+namespace tarnvel {
+
+class NoticeWindow : public BaseWindow<NoticeWindow> {
+public:
+    static constexpr wchar_t kClassName[] = L"TarnvelNotice";
+    static HBRUSH ClassBackground();
+
+    explicit NoticeWindow(WindowLifetime& lifetime) : lifetime_(lifetime) {}
+
+    // Creates the window the first time, shows it and paints it at once.
+    void Show();
+    void Close();
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnDestroyed();
+
+private:
+    WindowLifetime& lifetime_;
+    ScopedFont font_;
+    LabelControl label1_;
+};
+
+}  // namespace tarnvel

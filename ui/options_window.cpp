@@ -1,0 +1,112 @@
+#include "ui/options_window.h"
+
+#include <cstdint>
+
+#include "sysexit/exit_mode.h"
+#include "ui/fonts.h"
+#include "ui/resource.h"
+#include "ui/window_geometry.h"
+
+namespace tarnvel {
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+struct ModeButton {
+    const wchar_t* caption;
+    std::int32_t mode;
+    TwipRect place;
+};
+constexpr ModeButton kModes[] = {{L"Log Off", kExitLogOff, {240, 120, 1095, 375}},
+                                 {L"Shutdown", kExitShutdown, {240, 480, 2295, 375}},
+                                 {L"Reboot", kExitReboot, {240, 840, 1095, 375}},
+                                 {L"Power Off", kExitPowerOff, {240, 1200, 1335, 375}}};
+constexpr int kModeCount = 4;
+constexpr TwipRect kChange{1440, 840, 855, 735};
+
+}  // namespace
+
+void OptionsWindow::Show() {
+    if (!Exists()) {
+        const SIZE outer = OuterSizeForClient(kStyle, kExStyle, Px(2550), Px(1710));
+        WindowSpec spec;
+        spec.title = L"Option";
+        spec.style = kStyle;
+        spec.exStyle = kExStyle;
+        spec.width = outer.cx;
+        spec.height = outer.cy;
+        spec.parent = owner_;
+        if (!CreateFrom(spec))
+            return;
+        lifetime_.WindowOpened();
+        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        for (int i = 0; i < kModeCount; ++i) {
+            const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
+            CreateChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, L"BUTTON", kModes[i].caption,
+                               BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont());
+        }
+        CreateChildControl(Handle(), IDC_OPTION_CHANGE, L"BUTTON", L"Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP,
+                           kChange, DefaultGuiFont());
+        Form_Load();
+    }
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(Handle());
+}
+
+void OptionsWindow::Form_Load() {
+    // The design state selects "Power Off"; then the stored mode, if known.
+    int selected = 3;
+    for (int i = 0; i < kModeCount; ++i)
+        if (glngExitMode == kModes[i].mode)
+            selected = i;
+    ::CheckRadioButton(Handle(), IDC_OPTIONSHUTDOWN_0, IDC_OPTIONSHUTDOWN_3, IDC_OPTIONSHUTDOWN_0 + selected);
+}
+
+void OptionsWindow::Command1_Click() {
+    for (int i = 0; i < kModeCount; ++i)
+        if (::IsDlgButtonChecked(Handle(), IDC_OPTIONSHUTDOWN_0 + i) == BST_CHECKED)
+            glngExitMode = kModes[i].mode;
+    ::DestroyWindow(Handle());
+}
+
+LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_OPTION_CHANGE && HIWORD(wParam) == BN_CLICKED)
+                Command1_Click();
+            return 0;
+        case WM_DRAWITEM:
+            DrawChangeButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CLOSE:
+            ::DestroyWindow(Handle());
+            return 0;
+        default:
+            return Default(message, wParam, lParam);
+    }
+}
+
+// A push button with the program icon above its caption.
+void OptionsWindow::DrawChangeButton(const DRAWITEMSTRUCT& item) const {
+    RECT face = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    const int shift = pushed ? 1 : 0;
+    const int width = face.right - face.left;
+    ::DrawIconEx(item.hDC, (width - 32) / 2 + shift, 4 + shift, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    RECT caption{face.left + shift, 36 + shift, face.right + shift, face.bottom - 2 + shift};
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::SetTextColor(item.hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    wchar_t text[32] = {};
+    ::GetWindowTextW(item.hwndItem, text, 32);
+    ::DrawTextW(item.hDC, text, -1, &caption, DT_CENTER | DT_TOP | DT_SINGLELINE);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = face;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+}  // namespace tarnvel
