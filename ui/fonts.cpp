@@ -51,7 +51,13 @@ ScopedFont CreateMingFont(double points) {
 }
 
 HFONT DefaultGuiFont() {
-    return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    // The stock dialog face, at its 96-DPI size whatever the setting.
+    static const ScopedFont font = [] {
+        LOGFONTW stock{};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
+        return CreateControlFont({stock.lfFaceName, 8, false, false, stock.lfCharSet});
+    }();
+    return font.get();
 }
 
 }  // namespace tarnvel

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "ui/fonts.h"
 #include "ui/gdi_handles.h"
 
 namespace tarnvel {
@@ -108,7 +109,7 @@ void LabelControl::Paint(HDC dc) {
 }
 
 void LabelControl::PaintText(HDC dc, RECT area) {
-    ScopedSelection font(dc, look_.font ? look_.font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    ScopedSelection font(dc, look_.font ? look_.font : DefaultGuiFont());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, look_.textColour);
     const std::wstring drawable = DrawableText(dc, text_);

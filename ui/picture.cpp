@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ui/gdi_handles.h"
+
 namespace tarnvel {
 namespace {
 
@@ -45,9 +47,13 @@ Picture::Picture(int resourceId) {
     picture_->get_Width(&width);
     picture_->get_Height(&height);
     himetric_ = {width, height};
-    // The pictures are made at 96 dots per inch; convert with that, not with
-    // the display's setting, so that they keep their pixel size.
-    pixels_ = {::MulDiv(width, 96, kHimetricPerInch), ::MulDiv(height, 96, kHimetricPerInch)};
+    // The decoder measures the picture with the display's DPI setting; going
+    // back with the same setting gives the picture's own pixel size, at
+    // which it is always drawn.
+    ScopedWindowDc screen(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    pixels_ = {::MulDiv(width, dpiX, kHimetricPerInch), ::MulDiv(height, dpiY, kHimetricPerInch)};
 }
 
 Picture::~Picture() {
