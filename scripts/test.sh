@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds all three flavours and runs every test: the native unit
-# tests, and the same tests plus the Windows-only ones under Wine, for
-# i686 and x86_64.
+# tests; the same tests plus the Windows-only ones under Wine, for i686 and
+# x86_64; and the end-to-end scenarios that drive the real program under
+# Wine on a virtual display, for both architectures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -20,4 +21,10 @@ for arch in i686 x86_64; do
         ctest --test-dir "$root/build/$arch" --output-on-failure
     )
 done
+for arch in i686 x86_64; do
+    echo "== end-to-end $arch"
+    "$root/tests/e2e/run_e2e.sh" "$arch"
+done
+echo "== fonts with and without the Chinese face"
+"$root/tests/screens/font_screens.sh" i686
 echo "== all tests passed"

@@ -76,7 +76,7 @@ bool MainWindow::Open(int showCommand) {
 
 void MainWindow::CreateControls() {
     pic1_.Create(Handle(), IDC_PIC1);
-    pic1_.onMouseDown = [this] { pic1_MouseDown(); };
+    pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
     const HWND skin = pic1_.Handle();
     mingButtonFont_ = CreateMingFont(9.75);
     mingFieldFont_ = CreateMingFont(12);
@@ -191,7 +191,12 @@ void MainWindow::Text1_LostFocus(int index) {
         text1_[index].SetText(settled.text);
 }
 
-void MainWindow::pic1_MouseDown() {
+void MainWindow::pic1_MouseDown(UINT pressed) {
+    if (pressed != WM_LBUTTONDOWN) {
+        // The caption-drag loop would go on after this button is released.
+        pic1_.DragWithOtherButton(Handle(), pressed);
+        return;
+    }
     ::ReleaseCapture();
     ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }

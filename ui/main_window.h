@@ -59,7 +59,7 @@ private:
     void Form_Load();
     void OnCommand(int id);
     void Text1_LostFocus(int index);
-    void pic1_MouseDown();
+    void pic1_MouseDown(UINT pressed);
 
     // CountdownHost
     void ShowConfirmMessage(const std::string& text) override;

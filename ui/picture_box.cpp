@@ -3,6 +3,25 @@
 #include "ui/picture_region_win32.h"
 
 namespace tarnvel {
+namespace {
+
+// The plain press message of a press or a double-click message.
+UINT PressOf(UINT message) {
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+            return WM_LBUTTONDOWN;
+        case WM_RBUTTONDBLCLK:
+            return WM_RBUTTONDOWN;
+        case WM_MBUTTONDBLCLK:
+            return WM_MBUTTONDOWN;
+        case WM_XBUTTONDBLCLK:
+            return WM_XBUTTONDOWN;
+        default:
+            return message;
+    }
+}
+
+}  // namespace
 
 bool PictureBox::Create(HWND parent, int id) {
     WindowSpec spec;
@@ -45,6 +64,8 @@ void PictureBox::PaintBehind(HWND child, HDC dc) const {
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (drag_.Handle(message))
+        return 0;
     switch (message) {
         case WM_ERASEBKGND:
             return 1;
@@ -62,9 +83,13 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:  // the second press of a quick pair is a press too
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDBLCLK:
             if (onMouseDown)
-                onMouseDown();
-            return message == WM_XBUTTONDOWN ? TRUE : 0;
+                onMouseDown(PressOf(message));
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
         case WM_COMMAND:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:

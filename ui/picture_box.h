@@ -13,6 +13,7 @@
 #include "ui/label_control.h"
 #include "ui/picture.h"
 #include "ui/window_base.h"
+#include "ui/window_drag.h"
 
 namespace tarnvel {
 
@@ -29,7 +30,10 @@ public:
 
     void PaintBehind(HWND child, HDC dc) const override;
 
-    std::function<void()> onMouseDown;
+    // Any mouse button pressed on the bare picture (the press message).
+    std::function<void(UINT pressed)> onMouseDown;
+    // Follows the mouse with the given window until the pressed button is up.
+    void DragWithOtherButton(HWND movedWindow, UINT pressed) { drag_.Begin(Handle(), movedWindow, pressed); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDestroyed() {}
@@ -39,6 +43,7 @@ private:
 
     SIZE size_{};
     MemoryImage memory_;
+    WindowDrag drag_;
 };
 
 }  // namespace tarnvel

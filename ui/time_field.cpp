@@ -23,6 +23,15 @@ bool IsOwnWindow(HWND window) {
     return window && ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
 }
 
+bool IsKeyDown(int key) {
+    return (::GetKeyState(key) & 0x8000) != 0;
+}
+
+bool IsPasteKey(WPARAM key) {
+    return (key == VK_INSERT && IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL)) ||
+           (key == 'V' && IsKeyDown(VK_CONTROL));
+}
+
 }  // namespace
 
 bool TimeField::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
@@ -74,6 +83,11 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return ::CallWindowProcW(original_, edit_, WM_CHAR, wParam, lParam);
         case WM_PASTE:
             if (!ClipboardIsDigitsOnly())
+                return 0;
+            break;
+        case WM_KEYDOWN:
+            // Some edit controls paste on Shift+Insert without a WM_PASTE.
+            if (IsPasteKey(wParam) && !ClipboardIsDigitsOnly())
                 return 0;
             break;
         case WM_SETFOCUS:

@@ -1,0 +1,398 @@
+// Reads the windows of other processes on the same Wine desktop and prints
+// them as JSON (UTF-8), one answer per line, for the end-to-end harness.
+//
+//   tarnvel_inspect windows            every top-level window
+//   tarnvel_inspect tree CLASS         all descendants of the first window of CLASS
+//   tarnvel_inspect region CLASS       the window region of that window
+//   tarnvel_inspect msgbox [--press]   standard dialogs (#32770); --press answers OK
+//   tarnvel_inspect guires PID         GDI and USER object counts of a process
+//   tarnvel_inspect at X Y             the window at a screen point, and its hit test
+//   tarnvel_inspect setclip TEXT       puts TEXT on the clipboard
+//   tarnvel_inspect serve              reads such commands from stdin, one a line
+//
+// The serve mode exists because starting a process under Wine costs far more
+// than a query: the harness polls through one long-lived inspector.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "json_out.h"
+
+namespace tarnvel_inspect {
+namespace {
+
+constexpr UINT kMessageTimeoutMs = 1000;
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
+    return out;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    return name;
+}
+
+// WM_GETTEXT is marshalled across processes; GetWindowText would only see the
+// caption the system keeps, which edit controls do not update.
+std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
+        return {};
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                          SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+    return std::wstring(buffer.data(), copied);
+}
+
+long long HandleValue(HWND window) {
+    return static_cast<long long>(reinterpret_cast<UINT_PTR>(window));
+}
+
+RECT ClientRectOnScreen(HWND window) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> found;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> found;
+    ::EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The first window of the class, preferring a visible one.
+HWND FindTopLevel(const std::wstring& className) {
+    HWND hidden = nullptr;
+    for (HWND window : TopLevelWindows()) {
+        if (ClassOf(window) != className)
+            continue;
+        if (::IsWindowVisible(window))
+            return window;
+        if (!hidden)
+            hidden = window;
+    }
+    return hidden;
+}
+
+void WriteTopLevel(Json& json, HWND window) {
+    // Visibility first, the rectangles next and the text (a round trip to the
+    // owner, which may move the window meanwhile) last: a window seen visible
+    // then has the rectangles it was shown with.
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    const bool visible = ::IsWindowVisible(window) != FALSE;
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const RECT client = ClientRectOnScreen(window);
+    json.BeginObject();
+    json.Key("hwnd").Num(HandleValue(window));
+    json.Key("class").Str(ClassOf(window));
+    json.Key("title").Str(TextOf(window));
+    json.Key("rect").Rect(rect);
+    json.Key("client").Rect(client);
+    json.Key("visible").Bool(visible);
+    json.Key("enabled").Bool(::IsWindowEnabled(window) != FALSE);
+    json.Key("style").Num(static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)));
+    json.Key("exstyle").Num(static_cast<DWORD>(::GetWindowLongW(window, GWL_EXSTYLE)));
+    json.Key("owner").Num(HandleValue(::GetWindow(window, GW_OWNER)));
+    json.Key("pid").Num(pid);
+    json.EndObject();
+}
+
+std::string ListWindows() {
+    Json json;
+    json.BeginObject().Key("windows").BeginArray();
+    for (HWND window : TopLevelWindows())
+        WriteTopLevel(json, window);
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+// The keyboard focus of the thread that owns the window.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+bool IsButton(HWND window) {
+    return ::lstrcmpiW(ClassOf(window).c_str(), L"Button") == 0;
+}
+
+void WriteControl(Json& json, HWND control, HWND focus) {
+    HWND parent = ::GetParent(control);
+    RECT screen{};
+    ::GetWindowRect(control, &screen);
+    RECT inParent = screen;
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&inParent), 2);
+    json.BeginObject();
+    json.Key("hwnd").Num(HandleValue(control));
+    json.Key("parent").Num(HandleValue(parent));
+    json.Key("id").Num(::GetDlgCtrlID(control));
+    json.Key("class").Str(ClassOf(control));
+    json.Key("text").Str(TextOf(control));
+    json.Key("rect").Rect(screen);
+    json.Key("rect_in_parent").Rect(inParent);
+    json.Key("enabled").Bool(::IsWindowEnabled(control) != FALSE);
+    json.Key("visible").Bool(::IsWindowVisible(control) != FALSE);
+    json.Key("style").Num(static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)));
+    json.Key("exstyle").Num(static_cast<DWORD>(::GetWindowLongW(control, GWL_EXSTYLE)));
+    json.Key("focused").Bool(control == focus);
+    if (::lstrcmpiW(ClassOf(control).c_str(), L"Edit") == 0) {
+        DWORD_PTR selection = 0;
+        ::SendMessageTimeoutW(control, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &selection);
+        json.Key("selection").BeginArray().Num(LOWORD(selection)).Num(HIWORD(selection)).EndArray();
+    }
+    if (IsButton(control)) {
+        DWORD_PTR state = 0;
+        ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+        json.Key("checked").Num(static_cast<long long>(state));
+    }
+    json.EndObject();
+}
+
+std::string Error(const std::string& message) {
+    Json json;
+    json.BeginObject().Key("error").Str(message).EndObject();
+    return json.Text();
+}
+
+std::string Tree(const std::wstring& className) {
+    HWND top = FindTopLevel(className);
+    if (!top)
+        return Error("no window of class " + ToUtf8(className));
+    Json json;
+    json.BeginObject().Key("window");
+    WriteTopLevel(json, top);
+    json.Key("controls").BeginArray();
+    const HWND focus = FocusOf(top);
+    for (HWND control : Descendants(top))
+        WriteControl(json, control, focus);
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+// Region rectangles are relative to the window's top-left corner.
+std::string Region(const std::wstring& className) {
+    HWND top = FindTopLevel(className);
+    if (!top)
+        return Error("no window of class " + ToUtf8(className));
+    RECT rect{};
+    ::GetWindowRect(top, &rect);
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    const int kind = ::GetWindowRgn(top, region);
+    std::vector<char> data;
+    if (kind != ERROR) {
+        data.resize(::GetRegionData(region, 0, nullptr));
+        if (!data.empty())
+            ::GetRegionData(region, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+    }
+    ::DeleteObject(region);
+    Json json;
+    json.BeginObject();
+    json.Key("hwnd").Num(HandleValue(top));
+    json.Key("rect").Rect(rect);
+    json.Key("kind").Num(kind);
+    json.Key("rects").BeginArray();
+    if (data.size() >= sizeof(RGNDATAHEADER)) {
+        const auto* header = reinterpret_cast<const RGNDATA*>(data.data());
+        const auto* rects = reinterpret_cast<const RECT*>(header->Buffer);
+        for (DWORD i = 0; i < header->rdh.nCount; ++i)
+            json.Rect(rects[i]);
+    }
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+void WriteDialog(Json& json, HWND dialog) {
+    json.BeginObject();
+    json.Key("hwnd").Num(HandleValue(dialog));
+    json.Key("title").Str(TextOf(dialog));
+    json.Key("owner").Num(HandleValue(::GetWindow(dialog, GW_OWNER)));
+    json.Key("visible").Bool(::IsWindowVisible(dialog) != FALSE);
+    RECT rect{};
+    ::GetWindowRect(dialog, &rect);
+    json.Key("rect").Rect(rect);
+    // Statics carry the message text and the icon (SS_ICON style).
+    json.Key("statics").BeginArray();
+    for (HWND child : Descendants(dialog)) {
+        if (::lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0)
+            continue;
+        ::GetWindowRect(child, &rect);
+        json.BeginObject().Key("text").Str(TextOf(child)).Key("rect").Rect(rect);
+        json.Key("style").Num(static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE))).EndObject();
+    }
+    json.EndArray();
+    json.Key("buttons").BeginArray();
+    for (HWND child : Descendants(dialog)) {
+        if (!IsButton(child))
+            continue;
+        ::GetWindowRect(child, &rect);
+        json.BeginObject().Key("id").Num(::GetDlgCtrlID(child)).Key("text").Str(TextOf(child));
+        json.Key("rect").Rect(rect).EndObject();
+    }
+    json.EndArray().EndObject();
+}
+
+std::string MessageBoxes(bool press) {
+    Json json;
+    json.BeginObject().Key("dialogs").BeginArray();
+    for (HWND window : TopLevelWindows()) {
+        if (ClassOf(window) != L"#32770")
+            continue;
+        WriteDialog(json, window);
+        if (press)
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+std::string GuiResources(DWORD pid) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process)
+        return Error("OpenProcess failed: " + std::to_string(::GetLastError()));
+    const DWORD gdi = ::GetGuiResources(process, GR_GDIOBJECTS);
+    const DWORD user = ::GetGuiResources(process, GR_USEROBJECTS);
+    ::CloseHandle(process);
+    Json json;
+    json.BeginObject().Key("pid").Num(pid).Key("gdi").Num(gdi).Key("user").Num(user).EndObject();
+    return json.Text();
+}
+
+std::string SetClipboard(const std::wstring& text) {
+    if (!::OpenClipboard(nullptr))
+        return Error("OpenClipboard failed");
+    ::EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool stored = false;
+    if (memory) {
+        std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+        ::GlobalUnlock(memory);
+        stored = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!stored)
+            ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+    if (!stored)
+        return Error("SetClipboardData failed");
+    Json json;
+    json.BeginObject().Key("clipboard").Str(text).EndObject();
+    return json.Text();
+}
+
+// What a click at the point would reach: the deepest window there, its
+// top-level window, and that window's answer to WM_NCHITTEST (HTCLOSE, ...).
+std::string WindowAt(const std::string& argument) {
+    POINT point{};
+    if (std::sscanf(argument.c_str(), "%ld %ld", &point.x, &point.y) != 2)
+        return Error("usage: at X Y");
+    HWND window = ::WindowFromPoint(point);
+    if (!window)
+        return Error("no window at the point");
+    HWND top = ::GetAncestor(window, GA_ROOT);
+    DWORD_PTR hit = 0;
+    ::SendMessageTimeoutW(top, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y), SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                          &hit);
+    Json json;
+    json.BeginObject();
+    json.Key("hwnd").Num(HandleValue(window)).Key("class").Str(ClassOf(window));
+    json.Key("id").Num(window == top ? 0 : ::GetDlgCtrlID(window));
+    json.Key("top").Num(HandleValue(top)).Key("top_class").Str(ClassOf(top));
+    json.Key("hittest").Num(static_cast<LONG>(static_cast<LONG_PTR>(hit)));
+    json.EndObject();
+    return json.Text();
+}
+
+// One command: its name, and the rest of the line as its argument.
+std::string Run(const std::string& command, const std::string& argument) {
+    if (command == "windows")
+        return ListWindows();
+    if (command == "tree")
+        return Tree(Widen(argument));
+    if (command == "region")
+        return Region(Widen(argument));
+    if (command == "msgbox")
+        return MessageBoxes(argument == "--press");
+    if (command == "guires")
+        return GuiResources(static_cast<DWORD>(std::strtoul(argument.c_str(), nullptr, 0)));
+    if (command == "at")
+        return WindowAt(argument);
+    if (command == "setclip")
+        return SetClipboard(Widen(argument));
+    return Error("unknown command: " + command);
+}
+
+// WriteFile keeps the bytes as they are: no text-mode line-end translation.
+void Answer(const std::string& line) {
+    const std::string out = line + "\n";
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+}
+
+void Serve() {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        if (line.empty())
+            continue;
+        if (line == "quit")
+            break;
+        const size_t space = line.find(' ');
+        const std::string command = line.substr(0, space);
+        const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
+        Answer(Run(command, argument));
+    }
+}
+
+}  // namespace
+}  // namespace tarnvel_inspect
+
+int main(int argc, char** argv) {
+    using namespace tarnvel_inspect;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tarnvel_inspect windows|tree CLASS|region CLASS|msgbox [--press]|"
+                             "at X Y|guires PID|setclip TEXT|serve\n");
+        return 2;
+    }
+    const std::string command = argv[1];
+    if (command == "serve") {
+        Serve();
+        return 0;
+    }
+    std::string argument;
+    for (int i = 2; i < argc; ++i)
+        argument += (i > 2 ? " " : "") + std::string(argv[i]);
+    const std::string answer = Run(command, argument);
+    Answer(answer);
+    return answer.rfind("{\"error\"", 0) == 0 ? 1 : 0;
+}

@@ -1,0 +1,215 @@
+"""The base of every end-to-end scenario: a fresh tarnvel.exe per test in a
+shared Wine session (restarted when a test ended it), with helpers to read
+its windows, drive its controls and save diagnostics when a check fails."""
+
+import json
+import re
+import sys
+import time
+import unittest
+
+from desktop_input import Desktop
+from wine_session import ROOT, Program, Session, SessionEnded, wait_until
+
+
+def load_ids():
+    """The control identifiers the program itself is built with."""
+    text = (ROOT / "ui" / "resource.h").read_text(encoding="utf-8")
+    return {name: int(value) for name, value in re.findall(r"^#define\s+(\w+)\s+(\d+)", text, re.M)}
+
+
+ID = load_ids()
+HOURS, MINUTES, SECONDS = ID["IDC_TEXT1_0"], ID["IDC_TEXT1_1"], ID["IDC_TEXT1_2"]
+FIELDS = (HOURS, MINUTES, SECONDS)
+START, RESET, ABOUT, OPTION = ID["IDC_COMMAND1"], ID["IDC_COMMAND2"], ID["IDC_COMMAND3"], ID["IDC_BTNOPTION"]
+MAIN, OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE = "TarnvelMain", "TarnvelOption", "TarnvelAbout", "TarnvelNotice"
+WS_VISIBLE, WS_BORDER, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x10000000, 0x00800000, 0x00C00000, 0x80000, 0x40000
+WS_EX_TOOLWINDOW, WS_EX_APPWINDOW = 0x80, 0x40000
+HTCLOSE = 20
+
+
+class Harness:
+    """What every scenario shares: the display, the session and the input."""
+
+    def __init__(self, config):
+        self.config = config
+        self.session = Session(config)
+        self.desktop = Desktop(config, self.session)
+
+    def ensure_session(self):
+        if not self.session.alive():
+            self.session.stop()
+            self.session.start()
+
+
+HARNESS = None  # set by run_e2e.py
+
+
+def centre(rect):
+    return ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+
+
+def size(rect):
+    return (rect[2] - rect[0], rect[3] - rect[1])
+
+
+class TarnvelCase(unittest.TestCase):
+    # Tests that let the program end the Wine session set this; the others
+    # run with wineboot disabled, so the session-ending call is refused.
+    allow_session_end = False
+
+    def setUp(self):
+        self._problems_before = self._problems_so_far()
+        self.harness = HARNESS
+        self.config = HARNESS.config
+        self.desktop = HARNESS.desktop
+        HARNESS.ensure_session()
+        self.name = self.id().rsplit(".", 1)[-1]
+        self.config.artifacts.mkdir(parents=True, exist_ok=True)
+        wait_until(lambda: not self.all_windows(MAIN), 10, "no program window left from before")
+        self.program = Program(self.config, self.config.artifacts / f"{self.name}.relay.log", self.allow_session_end)
+        self.addCleanup(self.program.kill)
+        wait_until(lambda: self.window(MAIN), 20, "the main window to show")
+        self.main = self.window(MAIN)
+
+    def tearDown(self):
+        if self._problems_so_far() > self._problems_before:
+            self.save_diagnostics()
+
+    def _problems_so_far(self):
+        """Failures and errors recorded so far, subtests included (unittest
+        keeps them on its private outcome object while a test runs)."""
+        outcome = getattr(self, "_outcome", None)
+        result = getattr(outcome, "result", None)
+        if result is not None and hasattr(result, "failures"):
+            return len(result.failures) + len(result.errors)
+        return sum(1 for _, problem in getattr(outcome, "errors", []) if problem)
+
+    def save_diagnostics(self):
+        """Screen, window list, trees and relay path of a failed test."""
+        shot = self.config.artifacts / f"{self.name}.failed.png"
+        dump_path = self.config.artifacts / f"{self.name}.failed.json"
+        report = [f"--- diagnostics of {self.name}"]
+        try:
+            self.desktop.screenshot(shot)
+            report.append(f"screen: {shot}")
+        except Exception as error:  # the display may be what broke
+            report.append(f"no screenshot: {error}")
+        try:
+            dump = {"windows": [w for w in self.all_windows() if w["visible"]],
+                    "dialogs": self.ask("msgbox")["dialogs"]}
+            for cls in (MAIN, OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE):
+                if self.window(cls):
+                    dump[cls] = self.ask(f"tree {cls}")
+            dump_path.write_text(json.dumps(dump, indent=1, ensure_ascii=False), encoding="utf-8")
+            report.append(f"windows: {dump_path}")
+            for w in dump["windows"]:
+                report.append(f"  {w['class']!r} {w['title']!r} rect={w['rect']} style={w['style']:#x}")
+            tree = dump.get(MAIN)
+            if tree:
+                report.append("  main controls: " + ", ".join(
+                    f"{c['id']}={c['text']!r}{'' if c['enabled'] else '(disabled)'}" for c in tree["controls"]))
+        except (SessionEnded, AssertionError, OSError) as error:
+            report.append(f"no window dump: {error}")
+        report.append(f"relay trace: {self.program.relay_path}")
+        print("\n".join(report), file=sys.stderr, flush=True)
+
+    # --- reading windows -------------------------------------------------
+    def ask(self, command, timeout=10):
+        return self.harness.session.ask(command, timeout)
+
+    def all_windows(self, cls=None):
+        return [w for w in self.ask("windows")["windows"] if cls is None or w["class"] == cls]
+
+    def window(self, cls):
+        """The visible top-level window of the class, or None."""
+        shown = [w for w in self.all_windows(cls) if w["visible"]]
+        return shown[0] if shown else None
+
+    def controls(self, cls=MAIN):
+        tree = self.ask(f"tree {cls}")
+        if "error" in tree:
+            raise AssertionError(f"cannot read {cls}: {tree['error']}")
+        return {c["id"]: c for c in tree["controls"]}
+
+    def control(self, control_id, cls=MAIN):
+        return self.controls(cls)[control_id]
+
+    def fields(self):
+        controls = self.controls()
+        return tuple(controls[f]["text"] for f in FIELDS)
+
+    def text(self, control_id, cls=MAIN):
+        return self.control(control_id, cls)["text"]
+
+    def dialogs(self):
+        return [d for d in self.ask("msgbox")["dialogs"] if d["visible"]]
+
+    def wait_dialog(self, title, timeout=5):
+        return wait_until(lambda: next((d for d in self.dialogs() if d["title"] == title), None), timeout,
+                          f"a message box titled {title!r}")
+
+    def exit_calls(self):
+        return self.program.relay().find("ExitWindowsEx")
+
+    # --- driving the program -------------------------------------------
+    def click_at(self, point, expect_class=None, button=1):
+        """Clicks a screen point after checking what the click would reach."""
+        if expect_class:
+            hit = self.ask(f"at {point[0]} {point[1]}")
+            self.assertEqual(hit.get("top_class"), expect_class,
+                             f"the point {point} is covered by {hit.get('top_class')!r} / {hit.get('class')!r}")
+        self.desktop.click(*point, button=button)
+
+    def click_control(self, control_id, cls=MAIN, button=1):
+        rect = self.control(control_id, cls)["rect"]
+        self.click_at(centre(rect), cls, button)
+
+    def enter(self, control_id):
+        """Enters a field as a person would: by clicking it."""
+        self.click_control(control_id)
+        wait_until(lambda: self.control(control_id)["focused"], 3, f"field {control_id} to take the focus")
+
+    def type_into(self, control_id, text):
+        """Replaces a field's text by typing. Clicking a field that has the
+        focus already only moves the caret, so then the text is selected
+        with the keyboard first, as a person would."""
+        self.select_whole(control_id)
+        self.desktop.type(text)
+
+    def select_whole(self, control_id):
+        self.enter(control_id)
+        field = self.control(control_id)
+        if field["selection"] != [0, len(field["text"])]:
+            self.desktop.key("Home", "shift+End")
+            wait_until(lambda: self.control(control_id)["selection"] == [0, len(field["text"])], 2,
+                       f"field {control_id} to be selected whole")
+
+    def start_count(self, seconds, minutes=None, hours=None):
+        for field, value in ((HOURS, hours), (MINUTES, minutes), (SECONDS, seconds)):
+            if value is not None:
+                self.type_into(field, value)
+        self.click_control(START)
+        wait_until(lambda: self.text(START) == "Pause", 3, 'the Start button to read "Pause"')
+        return time.monotonic()
+
+    def wait_texts(self, control_id, text, timeout, cls=MAIN):
+        return wait_until(lambda: self.text(control_id, cls) == text, timeout, f"control {control_id} to read {text!r}")
+
+    def press_ok(self, dialog):
+        ok = next(b for b in dialog["buttons"] if b["text"].replace("&", "") == "OK")
+        self.click_at(centre(ok["rect"]), "#32770")
+        wait_until(lambda: not any(d["hwnd"] == dialog["hwnd"] for d in self.dialogs()), 5, "the message box to close")
+
+    def close_point(self, window):
+        """A point on the window's title-bar close button, found by hit testing."""
+        left, top, right, _ = window["rect"]
+        for y in range(top + 2, top + 24, 3):
+            for x in range(right - 3, right - 40, -2):
+                hit = self.ask(f"at {x} {y}")
+                if hit.get("top") == window["hwnd"] and hit.get("hittest") == HTCLOSE:
+                    return (x, y)
+        raise AssertionError(f"no close button found on {window['class']} {window['rect']}")
+
+    def screenshot(self, name, rect=None):
+        return self.desktop.screenshot(self.config.artifacts / f"{name}.png", rect)

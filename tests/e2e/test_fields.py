@@ -1,0 +1,118 @@
+"""The three time fields: what typing, leaving, pasting and Reset do to them,
+the limit of 59 on minutes and seconds, and the keyboard order."""
+
+import time
+
+from tarnvel_case import (ABOUT, FIELDS, HOURS, MINUTES, OPTION, RESET, SECONDS, START, TarnvelCase)
+from wine_session import wait_until
+
+LIMIT_TEXT = "Please fill sec / min blank less than 59"
+
+
+class FieldLimits(TarnvelCase):
+    def assertNoBoxFor(self, seconds):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            self.assertEqual(self.dialogs(), [], "an unexpected message box appeared")
+            time.sleep(0.1)
+
+    def test_over_59_is_refused_once_and_becomes_59(self):
+        for field, name in ((MINUTES, "minutes"), (SECONDS, "seconds")):
+            with self.subTest(field=name):
+                self.type_into(field, "60")
+                self.desktop.key("Tab")
+                box = self.wait_dialog("Confirm")
+                self.assertIn(LIMIT_TEXT, [s["text"] for s in box["statics"]])
+                self.assertEqual(box["owner"], self.main["hwnd"])
+                self.screenshot(f"msgbox-limit-{name}", box["rect"])
+                time.sleep(0.5)
+                self.assertEqual(len(self.dialogs()), 1, "the limit box was shown more than once")
+                self.press_ok(box)
+                self.assertNoBoxFor(1.0)
+                self.assertEqual(self.text(field), "59")
+
+    def test_59_and_large_hours_are_accepted_silently(self):
+        for field, value in ((HOURS, "75"), (MINUTES, "59"), (SECONDS, "59")):
+            self.type_into(field, value)
+            self.desktop.key("Tab")
+        self.assertNoBoxFor(1.0)
+        self.assertEqual(self.fields(), ("75", "59", "59"))
+
+
+class FieldEditing(TarnvelCase):
+    def test_letters_are_ignored_and_short_values_are_padded(self):
+        self.type_into(MINUTES, "ab")
+        time.sleep(0.3)
+        self.assertEqual(self.text(MINUTES), "00", "letters changed the field")
+        self.desktop.type("5x")
+        self.wait_texts(MINUTES, "5", 2)
+        self.desktop.key("Tab")
+        self.wait_texts(MINUTES, "05", 2)
+
+        self.type_into(SECONDS, "123")
+        self.wait_texts(SECONDS, "12", 2)  # at most two characters
+        self.desktop.key("BackSpace", "BackSpace")
+        self.wait_texts(SECONDS, "", 2)
+        self.desktop.key("Tab")
+        self.wait_texts(SECONDS, "00", 2)
+
+    def test_entering_selects_whole_field_and_tab_order(self):
+        self.type_into(HOURS, "7")
+        self.desktop.key("Tab")
+        self.enter(HOURS)  # clicking back into it selects it whole again
+        hours = self.control(HOURS)
+        self.assertEqual(hours["selection"], [0, 2], f"hours {hours['text']!r} not selected whole on entry")
+        expected = [MINUTES, SECONDS, START, RESET, ABOUT, OPTION, HOURS]
+        for next_id in expected:
+            self.desktop.key("Tab")
+            focused = wait_until(lambda: next((c for c in self.controls().values() if c["focused"]), None), 2,
+                                 "some control to have the focus")
+            self.assertEqual(focused["id"], next_id, f"Tab went to {focused['id']} ({focused['text']!r})")
+            if next_id in FIELDS:
+                self.assertEqual(focused["selection"], [0, len(focused["text"])],
+                                 f"field {next_id} not selected whole when tabbed into")
+
+    def test_reset_clears_every_field(self):
+        self.type_into(HOURS, "12")
+        self.type_into(MINUTES, "34")
+        self.type_into(SECONDS, "56")
+        self.click_control(RESET)
+        wait_until(lambda: self.fields() == ("00", "00", "00"), 2, "Reset to clear the fields")
+
+
+class PasteGuard(TarnvelCase):
+    def set_clipboard(self, text):
+        answer = self.ask(f"setclip {text}")
+        self.assertEqual(answer.get("clipboard"), text, f"could not set the clipboard: {answer}")
+
+    def test_shift_insert_pastes_digits_only(self):
+        for text in ("ab", "1a", " 7"):
+            with self.subTest(clipboard=text):
+                self.set_clipboard(text)
+                self.select_whole(SECONDS)  # so that any paste would replace the text
+                self.desktop.key("shift+Insert")
+                time.sleep(0.4)
+                self.assertEqual(self.text(SECONDS), "00", f"pasting {text!r} changed the field")
+        self.set_clipboard("12")
+        self.select_whole(SECONDS)
+        self.desktop.key("shift+Insert")
+        self.wait_texts(SECONDS, "12", 2)
+
+    def test_context_menu_paste_is_guarded_too(self):
+        self.set_clipboard("ab")
+        self.select_whole(MINUTES)
+        self.paste_by_menu(MINUTES)
+        time.sleep(0.4)
+        self.assertEqual(self.text(MINUTES), "00", "the menu pasted letters")
+        self.set_clipboard("34")
+        self.select_whole(MINUTES)
+        self.paste_by_menu(MINUTES)
+        self.wait_texts(MINUTES, "34", 2)
+
+    def paste_by_menu(self, field):
+        self.click_control(field, button=3)
+        wait_until(lambda: any(w["class"] == "#32768" and w["visible"] for w in self.all_windows()), 3,
+                   "the field's context menu")
+        self.desktop.key("p")  # "&Paste"
+        wait_until(lambda: not any(w["class"] == "#32768" and w["visible"] for w in self.all_windows()), 3,
+                   "the context menu to close")

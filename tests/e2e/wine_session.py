@@ -1,0 +1,330 @@
+"""The Wine side of the end-to-end tests: a virtual X display, a Wine prefix
+with a virtual desktop, a long-lived inspector in that desktop, the program
+under test with a relay trace, and a reader for that trace."""
+
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+DESKTOP_NAME = "tarnvel-e2e"
+DESKTOP_SIZE = (1024, 768)
+# Calls the tests watch in the program's relay trace. Window creation and
+# showing are there to order the time-up notice against the session-ending
+# call; the rest are the calls the program is expected to make.
+RELAY_INCLUDE = ";".join([
+    "user32.ExitWindowsEx", "advapi32.OpenProcessToken", "advapi32.LookupPrivilegeValueA",
+    "advapi32.AdjustTokenPrivileges", "shell32.ShellExecuteA", "user32.ShowWindow",
+    "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
+    "user32.MessageBoxA", "user32.MessageBoxW",
+])
+WINE_FONT_DIRS = ["/usr/share/wine/fonts", "/usr/lib/x86_64-linux-gnu/wine/fonts",
+                  "/usr/lib/i386-linux-gnu/wine/fonts"]
+
+
+class SessionEnded(Exception):
+    """The Wine session ended (the inspector was ended with it)."""
+
+
+def wait_until(probe, timeout, what, interval=0.05):
+    """Polls probe() until it returns something truthy; returns that value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"timed out after {timeout:.1f} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Config:
+    def __init__(self, arch):
+        if arch not in ("i686", "x86_64"):
+            raise ValueError(f"unknown architecture {arch!r}")
+        self.arch = arch
+        self.build = ROOT / "build" / arch
+        self.exe = self.build / "tarnvel.exe"
+        self.inspector = self.build / "inspector" / "tarnvel_inspect.exe"
+        self.prefix = ROOT / "build" / "wine-e2e" / arch
+        self.artifacts = ROOT / "build" / "e2e-artifacts" / arch
+        self.display = None
+
+    def env(self, **extra):
+        env = dict(os.environ)
+        env.update(WINEPREFIX=str(self.prefix), WINEARCH="win32" if self.arch == "i686" else "win64",
+                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+        env.update(extra)
+        return env
+
+
+class Xvfb:
+    """A display of our own, so the tests neither see nor disturb others."""
+
+    def __init__(self):
+        self.process = None
+        self.display = None
+
+    def start(self):
+        for number in range(150, 200):
+            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
+                continue
+            self.process = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}") or self.process.poll() is not None,
+                           10, "Xvfb")
+            except AssertionError:
+                self.stop()
+                continue
+            if self.process.poll() is None:
+                self.display = f":{number}"
+                return self.display
+        raise RuntimeError("could not start Xvfb on any display from :150 to :199")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+
+
+def wineserver_kill(config):
+    subprocess.run(["wineserver", "-k"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=30, check=False)
+    subprocess.run(["wineserver", "-w"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=30, check=False)
+
+
+def prepare_prefix(config):
+    """Makes the prefix on first use (as scripts/wine_env.sh does), gives it
+    Wine's own fonts, and sets the desktop, the relay filter and a browser
+    that opens nothing."""
+    if not (config.prefix / "system.reg").exists():
+        print(f"e2e: making the Wine prefix {config.prefix}", flush=True)
+        config.prefix.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=300, check=False)
+        wineserver_kill(config)
+    fonts = config.prefix / "drive_c" / "windows" / "Fonts"
+    for own in map(Path, WINE_FONT_DIRS):
+        if own.is_dir():
+            fonts.mkdir(parents=True, exist_ok=True)
+            for font in own.iterdir():
+                if not (fonts / font.name).exists():
+                    shutil.copy(font, fonts / font.name)
+    reg = config.prefix / "drive_c" / "tarnvel-e2e.reg"
+    reg.write_text("\r\n".join([
+        "REGEDIT4", "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", f'"Desktop"="{DESKTOP_NAME}"', "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE[0]}x{DESKTOP_SIZE[1]}"',
+        "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{RELAY_INCLUDE}"', '"RelayExclude"=""', "",
+        r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
+        # Links go to winebrowser, which then runs the harmless `true`.
+        r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]", '"Browsers"="true"', '"Mailers"="true"', "", ""]))
+    subprocess.run(["wine", "regedit", "/S", r"C:\tarnvel-e2e.reg"], env=config.env(), stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120, check=True)
+    wineserver_kill(config)
+
+
+class Inspector:
+    """tarnvel_inspect.exe in serve mode: one JSON answer per command line."""
+
+    def __init__(self, config):
+        self.process = subprocess.Popen(["wine", str(config.inspector), "serve"], env=config.env(),
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.buffer = b""
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def ask(self, command, timeout=10):
+        try:
+            self.process.stdin.write(command.encode("utf-8") + b"\n")
+            self.process.stdin.flush()
+        except (BrokenPipeError, OSError) as error:
+            raise SessionEnded(f"inspector gone ({error})") from None
+        deadline = time.monotonic() + timeout
+        fd = self.process.stdout.fileno()
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise AssertionError(f"inspector gave no answer to {command!r} in {timeout} s")
+            ready, _, _ = select.select([fd], [], [], left)
+            if ready:
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    raise SessionEnded("inspector ended")
+                self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return json.loads(line.decode("utf-8"))
+
+    def close(self):
+        if self.alive():
+            try:
+                self.process.stdin.write(b"quit\n")
+                self.process.stdin.flush()
+                self.process.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                self.process.kill()
+                self.process.wait(5)
+
+
+class Session:
+    """A Wine session: the virtual desktop, its services and the inspector."""
+
+    def __init__(self, config):
+        self.config = config
+        self.inspector = None
+        self.desktop_xid = None
+        self.origin = (0, 0)
+
+    def start(self):
+        wineserver_kill(self.config)
+        self.inspector = Inspector(self.config)
+        self.inspector.ask("windows", timeout=60)
+        self.desktop_xid = wait_until(self._find_desktop_window, 20, "the Wine desktop's X window")
+        info = subprocess.run(["xwininfo", "-id", self.desktop_xid], env=self.config.env(), capture_output=True,
+                              text=True, timeout=10).stdout
+        x = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
+        y = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
+        self.origin = (x, y)
+
+    def _find_desktop_window(self):
+        found = subprocess.run(["xdotool", "search", "--name", f"^{DESKTOP_NAME} - Wine desktop$"],
+                               env=self.config.env(), capture_output=True, text=True, timeout=10).stdout.split()
+        return found[0] if found else None
+
+    def alive(self):
+        return self.inspector is not None and self.inspector.alive()
+
+    def ask(self, command, timeout=10):
+        return self.inspector.ask(command, timeout)
+
+    def stop(self):
+        if self.inspector:
+            self.inspector.close()
+        self.inspector = None
+        wineserver_kill(self.config)
+
+
+class Program:
+    """tarnvel.exe under Wine with its relay trace in a file of its own.
+    `wine` execs the program in place, so the process id is the program's."""
+
+    def __init__(self, config, relay_path, allow_session_end):
+        overrides = "mscoree,mshtml=" + ("" if allow_session_end else ";wineboot.exe=d")
+        env = config.env(WINEDEBUG="-all,+timestamp,+relay", WINEDLLOVERRIDES=overrides)
+        self.relay_path = relay_path
+        self.relay_file = open(relay_path, "wb")
+        self.process = subprocess.Popen(["wine", str(config.exe)], cwd=str(config.build), env=env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.relay_file)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout):
+        try:
+            self.process.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def kill(self):
+        if self.running():
+            os.kill(self.process.pid, signal.SIGKILL)
+            self.process.wait(10)
+        self.relay_file.close()
+
+    def relay(self):
+        return RelayLog(self.relay_path)
+
+
+CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(\w+)\.(\w+)\((.*)\)(?: retval=([0-9a-f]+))? ret=\w+$")
+PROC_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
+
+
+class RelayEntry:
+    def __init__(self, index, time_s, kind, dll, func, args, retval):
+        self.index, self.time, self.kind = index, time_s, kind
+        self.dll, self.func, self.args, self.retval = dll, func, args, retval
+
+    def arg(self, n):
+        """The n-th argument's raw value: the hex number without any string."""
+        return self._parts()[n].split(" ")[0]
+
+    def number(self, n):
+        """The n-th argument as a 32-bit value: 64-bit traces show whole
+        registers, whose upper half is undefined for 32-bit parameters."""
+        return int(self.arg(n), 16) & 0xFFFFFFFF
+
+    def _parts(self):
+        parts, current, quoted = [], "", False
+        for i, char in enumerate(self.args):
+            if char == '"' and (i == 0 or self.args[i - 1] != "\\"):
+                quoted = not quoted
+            if char == "," and not quoted:
+                parts.append(current)
+                current = ""
+            else:
+                current += char
+        parts.append(current)
+        return parts
+
+    def string(self, n):
+        """The n-th argument's string, as the trace quotes it, or None."""
+        match = re.search(r'L?"(.*)"$', self._parts()[n])
+        return match.group(1) if match else None
+
+    def __repr__(self):
+        return f"{self.time:.3f} {self.kind} {self.dll}.{self.func}({self.args}) {self.retval or ''}".strip()
+
+
+class RelayLog:
+    """The calls a Wine relay trace shows, in order, with their returns."""
+
+    def __init__(self, path):
+        self.calls, self.messages = [], []
+        with open(path, "r", encoding="utf-8", errors="replace") as log:
+            for index, line in enumerate(log):
+                line = line.rstrip("\r\n")
+                match = CALL_RE.match(line)
+                if match:
+                    t, _, kind, dll, func, args, retval = match.groups()
+                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval))
+                    continue
+                match = PROC_RE.match(line)
+                if match:
+                    self.messages.append((index, float(match.group(1)), int(match.group(3), 16), match.group(4)))
+
+    def find(self, func, kind="Call"):
+        return [c for c in self.calls if c.func == func and c.kind == kind]
+
+    def returns_of(self, call):
+        """The Ret line that belongs to a Call (the next Ret of that name)."""
+        for entry in self.calls:
+            if entry.index > call.index and entry.kind == "Ret" and entry.func == call.func:
+                return entry
+        return None
+
+    def windows_created(self, class_name=None, parent=None):
+        """(call, hwnd) for every CreateWindowEx of that class name or parent."""
+        made = []
+        for call in sorted(self.find("CreateWindowExA") + self.find("CreateWindowExW"), key=lambda c: c.index):
+            if (class_name is None or call.string(1) == class_name) and \
+                    (parent is None or int(call.arg(8), 16) == parent):
+                ret = self.returns_of(call)
+                made.append((call, int(ret.retval, 16) if ret and ret.retval else 0))
+        return made
+
+    def first_message(self, hwnd, message):
+        for index, time_s, target, name in self.messages:
+            if target == hwnd and name == message:
+                return index, time_s
+        return None

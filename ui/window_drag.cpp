@@ -1,0 +1,62 @@
+#include "ui/window_drag.h"
+
+namespace tarnvel {
+namespace {
+
+UINT ReleaseOf(UINT pressed) {
+    switch (pressed) {
+        case WM_RBUTTONDOWN:
+            return WM_RBUTTONUP;
+        case WM_MBUTTONDOWN:
+            return WM_MBUTTONUP;
+        default:
+            return WM_XBUTTONUP;
+    }
+}
+
+}  // namespace
+
+void WindowDrag::Begin(HWND captureWindow, HWND movedWindow, UINT pressed) {
+    capture_ = captureWindow;
+    moved_ = movedWindow;
+    release_ = ReleaseOf(pressed);
+    ::GetCursorPos(&startCursor_);
+    RECT outer;
+    ::GetWindowRect(movedWindow, &outer);
+    startWindow_ = {outer.left, outer.top};
+    ::SetCapture(captureWindow);
+}
+
+bool WindowDrag::Handle(UINT message) {
+    if (!Active())
+        return false;
+    if (message == WM_MOUSEMOVE) {
+        Follow();
+        return true;
+    }
+    if (message == release_) {
+        Follow();
+        End();
+        return true;
+    }
+    if (message == WM_CAPTURECHANGED) {
+        moved_ = nullptr;  // someone else took the mouse: stop where we are
+        return true;
+    }
+    return false;
+}
+
+void WindowDrag::Follow() const {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    ::SetWindowPos(moved_, nullptr, startWindow_.x + cursor.x - startCursor_.x, startWindow_.y + cursor.y - startCursor_.y,
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowDrag::End() {
+    moved_ = nullptr;
+    if (::GetCapture() == capture_)
+        ::ReleaseCapture();
+}
+
+}  // namespace tarnvel
