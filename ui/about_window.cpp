@@ -38,22 +38,11 @@ constexpr AboutLabel kLabels[] = {
     {IDC_ABOUT_LABEL1, L"Progammer\uFF1A", {240, 840, 1215, 255}},
 };
 
-ChildPlace PlaceOn(HWND parent, int id, const TwipRect& r) {
-    return {parent, id, Px(r.left), Px(r.top), Px(r.width), Px(r.height)};
-}
-
 }  // namespace
 
 void AboutWindow::Show() {
     if (!Exists()) {
-        const SIZE outer = OuterSizeForClient(kStyle, kExStyle, Px(4680), Px(2970));
-        WindowSpec spec;
-        spec.title = L"About";
-        spec.style = kStyle;
-        spec.exStyle = kExStyle;
-        spec.width = outer.cx;
-        spec.height = outer.cy;
-        if (!CreateFrom(spec))
+        if (!CreateFrom(TopLevelSpec(L"About", kStyle, kExStyle, 4680, 2970)))
             return;
         lifetime_.WindowOpened();
         ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));

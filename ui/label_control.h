@@ -11,6 +11,7 @@
 
 #include "ui/picture.h"
 #include "ui/window_base.h"
+#include "ui/window_geometry.h"
 
 namespace tarnvel {
 
@@ -27,12 +28,6 @@ struct LabelLook {
     const Backdrop* transparentOver = nullptr;  // null: opaque
     int backgroundSysColour = COLOR_BTNFACE;
     UINT format = DT_LEFT | DT_WORDBREAK;
-};
-
-struct ChildPlace {
-    HWND parent;
-    int id;
-    int x, y, width, height;
 };
 
 class LabelControl : public BaseWindow<LabelControl> {

@@ -37,10 +37,6 @@ constexpr LabelSpec kLabel1[] = {{IDC_LABEL1_0, L"Hour", {600, 2760, 495, 255}},
                                  {IDC_LABEL1_2, L"Sec", {1920, 2760, 495, 255}},
                                  {IDC_LABEL1_3, L"Tarnvel", {600, 2450, 1815, 375}}};
 
-ChildPlace PlaceOn(HWND parent, int id, const TwipRect& r) {
-    return {parent, id, Px(r.left), Px(r.top), Px(r.width), Px(r.height)};
-}
-
 }  // namespace
 
 HICON MainWindow::ClassIcon() {

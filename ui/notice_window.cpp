@@ -21,21 +21,14 @@ HBRUSH NoticeWindow::ClassBackground() {
 
 void NoticeWindow::Show() {
     if (!Exists()) {
-        const SIZE outer = OuterSizeForClient(kStyle, kExStyle, Px(2580), Px(870));
-        WindowSpec spec;
-        spec.title = L"Time's UP!!!";
-        spec.style = kStyle;
-        spec.exStyle = kExStyle;
-        spec.width = outer.cx;
-        spec.height = outer.cy;
-        if (!CreateFrom(spec))
+        if (!CreateFrom(TopLevelSpec(L"Time's UP!!!", kStyle, kExStyle, 2580, 870)))
             return;
         lifetime_.WindowOpened();
         font_ = CreateControlFont({L"Arial", 9, true});
         LabelLook look;
         look.font = font_.get();
         look.textColour = kDarkRed;
-        label1_.Create({Handle(), IDC_NOTICE_LABEL1, Px(120), Px(240), Px(2295), Px(495)},
+        label1_.Create(PlaceOn(Handle(), IDC_NOTICE_LABEL1, {120, 240, 2295, 495}),
                        L"Orlem: Time to terminate your window program! ^_^", look);
         CentreOnScreen(Handle());
     }

@@ -29,15 +29,7 @@ constexpr TwipRect kChange{1440, 840, 855, 735};
 
 void OptionsWindow::Show() {
     if (!Exists()) {
-        const SIZE outer = OuterSizeForClient(kStyle, kExStyle, Px(2550), Px(1710));
-        WindowSpec spec;
-        spec.title = L"Option";
-        spec.style = kStyle;
-        spec.exStyle = kExStyle;
-        spec.width = outer.cx;
-        spec.height = outer.cy;
-        spec.parent = owner_;
-        if (!CreateFrom(spec))
+        if (!CreateFrom(TopLevelSpec(L"Option", kStyle, kExStyle, 2550, 1710, owner_)))
             return;
         lifetime_.WindowOpened();
         ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));

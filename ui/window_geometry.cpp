@@ -1,11 +1,32 @@
 #include "ui/window_geometry.h"
 
 namespace tarnvel {
+namespace {
 
+// The outer size of a window of these styles whose client area is width x height.
 SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height) {
     RECT rect{0, 0, width, height};
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace
+
+ChildPlace PlaceOn(HWND parent, int id, const TwipRect& place) {
+    return {parent, id, Px(place.left), Px(place.top), Px(place.width), Px(place.height)};
+}
+
+WindowSpec TopLevelSpec(const wchar_t* title, DWORD style, DWORD exStyle, int clientWidthTwips,
+                        int clientHeightTwips, HWND owner) {
+    const SIZE outer = OuterSizeForClient(style, exStyle, Px(clientWidthTwips), Px(clientHeightTwips));
+    WindowSpec spec;
+    spec.title = title;
+    spec.style = style;
+    spec.exStyle = exStyle;
+    spec.width = outer.cx;
+    spec.height = outer.cy;
+    spec.parent = owner;
+    return spec;
 }
 
 void CentreOnScreen(HWND window) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ui/window_base.h"
+
 namespace tarnvel {
 
 constexpr int Px(int twips) {
@@ -14,8 +16,18 @@ struct TwipRect {
     int left, top, width, height;
 };
 
-// The outer size of a window of these styles whose client area is width x height.
-SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height);
+// Where a child window goes, in pixels of its parent's client area.
+struct ChildPlace {
+    HWND parent;
+    int id;
+    int x, y, width, height;
+};
+
+ChildPlace PlaceOn(HWND parent, int id, const TwipRect& place);
+
+// A top-level window of these styles with a client area of the given size.
+WindowSpec TopLevelSpec(const wchar_t* title, DWORD style, DWORD exStyle, int clientWidthTwips,
+                        int clientHeightTwips, HWND owner = nullptr);
 
 // Moves a top-level window so that its outer rectangle is centred on the screen.
 void CentreOnScreen(HWND window);
