@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ libgtest-dev python3
+    cmake make g++ libgtest-dev python3 clang libclang-rt-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
     wine wine64 wine32:i386 fonts-wine fonts-liberation fonts-arphic-uming
     xvfb xdotool x11-utils imagemagick

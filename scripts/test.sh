@@ -2,7 +2,8 @@
 # Sets up, builds all three flavours and runs every test: the native unit
 # tests; the same tests plus the Windows-only ones under Wine, for i686 and
 # x86_64; and the end-to-end scenarios that drive the real program under
-# Wine on a virtual display, for both architectures.
+# Wine on a virtual display, for both architectures; checks of the
+# executables' imports and hardening; and a bounded fuzzing run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -21,6 +22,10 @@ for arch in i686 x86_64; do
         ctest --test-dir "$root/build/$arch" --output-on-failure
     )
 done
+echo "== executables: old-Windows imports and hardening"
+"$root/tests/pe/run_pe_checks.sh"
+echo "== fuzzing the field rules and the clock"
+"$root/tests/fuzz/run_fuzz.sh" 20
 for arch in i686 x86_64; do
     echo "== end-to-end $arch"
     "$root/tests/e2e/run_e2e.sh" "$arch"

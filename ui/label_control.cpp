@@ -10,9 +10,17 @@ namespace {
 
 constexpr wchar_t kFullWidthColon = L'\uFF1A';
 
+// Looked up at run time: Windows 98 does not have it (and then the text is
+// drawn as it is).
+using GetGlyphIndicesFn = DWORD(WINAPI*)(HDC, LPCWSTR, int, LPWORD, DWORD);
+
 bool FontHasGlyph(HDC dc, wchar_t character) {
+    static const auto getGlyphIndices = reinterpret_cast<GetGlyphIndicesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"gdi32.dll"), "GetGlyphIndicesW")));
+    if (!getGlyphIndices)
+        return true;
     WORD glyph = 0;
-    return ::GetGlyphIndicesW(dc, &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR && glyph != 0xFFFF;
+    return getGlyphIndices(dc, &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR && glyph != 0xFFFF;
 }
 
 }  // namespace

@@ -86,8 +86,10 @@ void OptionsWindow::DrawChangeButton(const DRAWITEMSTRUCT& item) const {
     ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
     const int shift = pushed ? 1 : 0;
     const int width = face.right - face.left;
-    ::DrawIconEx(item.hDC, (width - 32) / 2 + shift, 4 + shift, icon_, 32, 32, 0, nullptr, DI_NORMAL);
-    RECT caption{face.left + shift, 36 + shift, face.right + shift, face.bottom - 2 + shift};
+    // The icon and one line of the 8 pt caption just fill the 45 pixels
+    // inside the frame.
+    ::DrawIconEx(item.hDC, (width - 32) / 2 + shift, 1 + shift, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    RECT caption{face.left + shift, 32 + shift, face.right + shift, face.bottom - 1 + shift};
     ::SetBkMode(item.hDC, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     ::SetTextColor(item.hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "countdown/runtime_failure.h"
 
 namespace tarnvel {
@@ -25,6 +28,16 @@ TEST(TextToDouble, AcceptsNumbersWithBlanksSignsFractionsAndExponents) {
     EXPECT_EQ(TextToDouble(".5"), 0.5);
     EXPECT_EQ(TextToDouble("1e3"), 1000.0);
     EXPECT_EQ(TextToDouble("2,5", ','), 2.5);
+}
+
+TEST(TextToDouble, NumbersBeyondADoubleBecomeInfinityOrZero) {
+    EXPECT_EQ(TextToDouble("1e309"), HUGE_VAL);
+    EXPECT_EQ(TextToDouble("-1e309"), -HUGE_VAL);
+    EXPECT_EQ(TextToDouble("0.001e312"), HUGE_VAL);
+    EXPECT_EQ(TextToDouble("1e-400"), 0.0);
+    EXPECT_EQ(TextToDouble("1000e-330"), 0.0);
+    EXPECT_EQ(TextToDouble("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_EQ(TextToDouble(std::string(400, '9')), HUGE_VAL);
 }
 
 TEST(TextToDouble, RejectsEverythingElse) {

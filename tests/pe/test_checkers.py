@@ -1,0 +1,391 @@
+#!/usr/bin/env python3
+"""Proves that check_imports.py and check_hardening.py catch what they claim
+to: each test damages one detail of a copy of a built tarnvel.exe (in memory,
+or in a temporary folder for the command-line runs) and expects exactly that
+check to fail, while the undamaged file passes it.
+
+    test_checkers.py [I686_EXE X86_64_EXE]      (default: build/<arch>/tarnvel.exe)
+
+Prints "PASS name" or "FAIL name: reason" per test; exits non-zero on failure.
+"""
+
+import io
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import check_hardening  # noqa: E402
+import check_imports  # noqa: E402
+import pe_file  # noqa: E402
+from pe_file import PeFile  # noqa: E402
+
+ROOT = HERE.parent.parent
+EXES = {"i686": ROOT / "build" / "i686" / "tarnvel.exe", "x86_64": ROOT / "build" / "x86_64" / "tarnvel.exe"}
+EXPORTS = check_imports.load_exports(HERE / "win2000_exports.txt")
+WIN98 = check_imports.load_win98(HERE / "win98_missing.txt")
+
+
+def original(arch):
+    return EXES[arch].read_bytes()
+
+
+def patched(data, offset, new):
+    out = bytearray(data)
+    out[offset:offset + len(new)] = new
+    return PeFile(out)
+
+
+def replaced(data, old, new, count=1):
+    """A copy with the only (or first `count`) occurrences of old replaced by
+    new, which must be as long: offsets inside the file must not move."""
+    assert len(old) == len(new), (old, new)
+    assert data.count(old) >= 1, f"{old!r} is not in the file"
+    out = data.replace(old, new, count)
+    return PeFile(out)
+
+
+def renamed_import(data, old, new):
+    """A copy whose import of the function named old is renamed new (which
+    must not be longer), found through the import table itself."""
+    assert len(new) <= len(old)
+    pe = PeFile(data)
+    step, flag = (8, 1 << 63) if pe.is_pe32_plus else (4, 1 << 31)
+    offset = pe.rva_to_offset(pe.directory(pe_file.DIR_IMPORT)[0])
+    while True:
+        lookup, _, _, name_rva, iat = struct.unpack_from("<IIIII", data, offset)
+        assert name_rva, f"{old} is not imported"
+        thunk = pe.rva_to_offset(lookup or iat)
+        while True:
+            (value,) = struct.unpack_from("<Q" if step == 8 else "<I", data, thunk)
+            if value == 0:
+                break
+            if not value & flag:
+                name_at = pe.rva_to_offset((value & 0x7FFFFFFF) + 2)
+                if data[name_at:name_at + len(old) + 1] == old.encode() + b"\0":
+                    return patched(data, name_at, new.encode().ljust(len(old), b"\0"))
+            thunk += step
+        offset += 20
+
+
+def u16(text):
+    return text.encode("utf-16-le")
+
+
+def resource_entry_offset(pe, path):
+    """File offset of the resource directory entry reached by following ids."""
+    root = pe.rva_to_offset(pe.directory(pe_file.DIR_RESOURCE)[0])
+    directory = root
+    for depth, wanted in enumerate(path):
+        _, _, _, _, named, ids = struct.unpack_from("<IIHHHH", pe.data, directory)
+        for i in range(named + ids):
+            entry = directory + 16 + 8 * i
+            ident, target = struct.unpack_from("<II", pe.data, entry)
+            if ident == wanted:
+                if depth == len(path) - 1:
+                    return entry
+                directory = root + (target & 0x7FFFFFFF)
+                break
+        else:
+            raise AssertionError(f"resource id {wanted} not found")
+    raise AssertionError("empty path")
+
+
+def import_thunk_offset(pe, dll_name):
+    """File offset of the first import lookup entry of a DLL."""
+    offset = pe.rva_to_offset(pe.directory(pe_file.DIR_IMPORT)[0])
+    while True:
+        lookup, _, _, name_rva, iat = struct.unpack_from("<IIIII", pe.data, offset)
+        assert name_rva, f"{dll_name} is not imported"
+        name = pe.data[pe.rva_to_offset(name_rva):].split(b"\0", 1)[0].decode()
+        if name.lower() == dll_name.lower():
+            return pe.rva_to_offset(lookup or iat)
+        offset += 20
+
+
+class HardeningChecks(unittest.TestCase):
+    def expect(self, check, good, broken, words):
+        ok, detail = check(good)
+        self.assertTrue(ok, f"the undamaged file already fails: {detail}")
+        ok, detail = check(broken)
+        self.assertFalse(ok, f"damage went unnoticed: {detail}")
+        for word in words:
+            self.assertIn(word, detail)
+
+    def flags_without(self, arch, bit):
+        pe = PeFile(original(arch))
+        return patched(pe.data, pe.dll_characteristics_offset, struct.pack("<H", pe.dll_characteristics & ~bit))
+
+    def test_dll_characteristics_need_each_flag(self):
+        for arch, bit, name in [("i686", pe_file.DLL_DYNAMIC_BASE, "DYNAMIC_BASE"),
+                                ("i686", pe_file.DLL_NX_COMPAT, "NX_COMPAT"),
+                                ("x86_64", pe_file.DLL_DYNAMIC_BASE, "DYNAMIC_BASE"),
+                                ("x86_64", pe_file.DLL_NX_COMPAT, "NX_COMPAT"),
+                                ("x86_64", pe_file.DLL_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA")]:
+            with self.subTest(arch=arch, flag=name):
+                self.expect(check_hardening.check_dll_characteristics, PeFile(original(arch)),
+                            self.flags_without(arch, bit), [name])
+
+    def test_high_entropy_is_not_asked_of_32_bit_images(self):
+        ok, detail = check_hardening.check_dll_characteristics(
+            self.flags_without("i686", pe_file.DLL_HIGH_ENTROPY_VA))
+        self.assertTrue(ok, detail)
+
+    def test_relocations_stripped_flag(self):
+        for arch in EXES:
+            with self.subTest(arch=arch):
+                pe = PeFile(original(arch))
+                broken = patched(pe.data, pe.characteristics_offset,
+                                 struct.pack("<H", pe.characteristics | pe_file.FILE_RELOCS_STRIPPED))
+                self.expect(check_hardening.check_relocations, pe, broken, ["stripped"])
+
+    def test_relocation_directory_missing(self):
+        for arch in EXES:
+            with self.subTest(arch=arch):
+                pe = PeFile(original(arch))
+                entry = pe.data_directory_offset + 8 * pe_file.DIR_BASERELOC
+                self.expect(check_hardening.check_relocations, pe, patched(pe.data, entry, bytes(8)),
+                            ["no base relocation directory"])
+
+    def test_relocation_block_with_bad_size(self):
+        pe = PeFile(original("x86_64"))
+        first_block = pe.rva_to_offset(pe.directory(pe_file.DIR_BASERELOC)[0])
+        broken = patched(pe.data, first_block + 4, struct.pack("<I", 6))
+        with self.assertRaises(pe_file.PeFormatError):
+            check_hardening.check_relocations(broken)
+        out = io.StringIO()
+        self.assertEqual(check_hardening.check(broken, "x86_64", out), 1)
+        self.assertIn("FAIL x86_64 relocations: unreadable", out.getvalue())
+
+    def test_writable_code_section(self):
+        for arch in EXES:
+            with self.subTest(arch=arch):
+                pe = PeFile(original(arch))
+                text = next(i for i, s in enumerate(pe.sections) if s.name == ".text")
+                flags_at = pe.section_table_offset + 40 * text + 36
+                broken = patched(pe.data, flags_at,
+                                 struct.pack("<I", pe.sections[text].characteristics | pe_file.SCN_MEM_WRITE))
+                self.expect(check_hardening.check_sections, pe, broken, [".text"])
+
+    def test_executable_data_section(self):
+        pe = PeFile(original("i686"))
+        data = next(i for i, s in enumerate(pe.sections) if s.name == ".data")
+        flags_at = pe.section_table_offset + 40 * data + 36
+        broken = patched(pe.data, flags_at,
+                         struct.pack("<I", pe.sections[data].characteristics | pe_file.SCN_MEM_EXECUTE))
+        self.expect(check_hardening.check_sections, pe, broken, [".data"])
+
+    def test_manifest_asking_for_administrator(self):
+        data = original("x86_64")
+        old = b'level="asInvoker" uiAccess="false"'
+        new = b'level="requireAdministrator"'.ljust(len(old))
+        self.expect(check_hardening.check_manifest, PeFile(data), replaced(data, old, new), ["requireAdministrator"])
+
+    def test_manifest_asking_for_ui_access(self):
+        data = original("i686")
+        self.expect(check_hardening.check_manifest, PeFile(data),
+                    replaced(data, b'uiAccess="false"', b'uiAccess="true" '), ["uiAccess"])
+
+    def test_manifest_without_execution_level(self):
+        data = original("i686")
+        # The element is self-closing, so renaming its start tag removes it.
+        broken = replaced(data, b"<requestedExecutionLevel ", b"<requestedExecutionLevex ")
+        self.expect(check_hardening.check_manifest, PeFile(data), broken, ["no requestedExecutionLevel"])
+
+    def test_manifest_that_is_not_xml(self):
+        data = original("i686")
+        self.expect(check_hardening.check_manifest, PeFile(data), replaced(data, b"<assembly ", b"<assembly!"),
+                    ["not well-formed"])
+
+    def test_manifest_under_the_wrong_id(self):
+        pe = PeFile(original("i686"))
+        entry = resource_entry_offset(pe, [pe_file.RT_MANIFEST, 1])
+        self.expect(check_hardening.check_manifest, pe, patched(pe.data, entry, struct.pack("<I", 2)), ["id 1"])
+
+    def test_no_manifest_resource(self):
+        pe = PeFile(original("x86_64"))
+        entry = resource_entry_offset(pe, [pe_file.RT_MANIFEST])
+        self.expect(check_hardening.check_manifest, pe, patched(pe.data, entry, struct.pack("<I", 23)),
+                    ["no RT_MANIFEST"])
+
+    def test_imported_dll_by_relative_path(self):
+        data = original("i686")
+        self.expect(check_hardening.check_import_names, PeFile(data),
+                    replaced(data, b"OLEAUT32.dll\0", b".\\OLEAUT.dll\0"), [".\\OLEAUT.dll", "a path"])
+
+    def test_imported_dll_outside_the_allowed_set(self):
+        data = original("x86_64")
+        self.expect(check_hardening.check_import_names, PeFile(data),
+                    replaced(data, b"SHELL32.dll\0", b"WININET.dll\0"), ["WININET.dll", "not one of"])
+
+    def test_dll_name_written_as_a_path(self):
+        data = original("i686")
+        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
+                    replaced(data, b"libgcc_s_dw2-1.dll", b"C:\\gcc_s_dw2-1.dll"), ["C:\\gcc_s_dw2-1.dll"])
+
+    def test_utf16_dll_name_written_as_a_path(self):
+        data = original("x86_64")
+        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
+                    replaced(data, u16("advapi32.dll"), u16("..\\api32.dll")), ["..\\api32.dll", "a path"])
+
+    def test_unknown_dll_name_in_the_image(self):
+        data = original("x86_64")
+        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
+                    replaced(data, u16("advapi32.dll"), u16("dbghelp2.dll")), ["dbghelp2.dll"])
+
+    def test_loader_import_without_a_reason(self):
+        data = original("x86_64")
+        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
+                    renamed_import(data, "LoadLibraryW", "LdrLoadDll"), ["LdrLoadDll"])
+
+
+class ImportChecks(unittest.TestCase):
+    def run_check(self, pe, exports=EXPORTS):
+        out = io.StringIO()
+        failures = check_imports.check(pe, exports, WIN98, out)
+        return failures, out.getvalue()
+
+    def test_undamaged_i686_passes(self):
+        failures, text = self.run_check(PeFile(original("i686")))
+        self.assertEqual(failures, 0, text)
+        self.assertRegex(text, r"PASS imports: \d+ functions from \d+ DLLs")
+
+    def test_function_newer_than_windows_2000(self):
+        broken = renamed_import(original("i686"), "WaitForSingleObject", "GetNativeSystemInfo")
+        failures, text = self.run_check(broken)
+        self.assertEqual(failures, 1, text)
+        self.assertIn("KERNEL32.dll!GetNativeSystemInfo (not exported by Windows 2000)", text)
+        self.assertNotIn("WaitForSingleObject", text)
+
+    def test_dll_missing_from_the_list(self):
+        exports = {dll: names for dll, names in EXPORTS.items() if dll != "ole32.dll"}
+        failures, text = self.run_check(PeFile(original("i686")), exports)
+        self.assertEqual(failures, 1, text)
+        self.assertIn("ole32.dll!OleInitialize (the DLL is not in the list)", text)
+
+    def test_import_by_ordinal(self):
+        pe = PeFile(original("i686"))
+        broken = patched(pe.data, import_thunk_offset(pe, "comctl32.dll"), struct.pack("<I", 0x80000000 | 17))
+        failures, text = self.run_check(broken)
+        self.assertEqual(failures, 1, text)
+        self.assertIn("!@17 (by ordinal, not exported by Windows 2000)", text)
+        with_ordinal = dict(EXPORTS)
+        with_ordinal["comctl32.dll"] = EXPORTS["comctl32.dll"] | {"@17"}
+        failures, text = self.run_check(broken, with_ordinal)
+        self.assertEqual(failures, 0, text)
+
+    def test_subsystem_version_above_4(self):
+        pe = PeFile(original("i686"))
+        failures, text = self.run_check(patched(pe.data, pe.subsystem_version_offset, struct.pack("<HH", 5, 0)))
+        self.assertEqual(failures, 1, text)
+        self.assertIn("FAIL subsystem version 5.0", text)
+        failures, text = self.run_check(patched(pe.data, pe.subsystem_version_offset, struct.pack("<HH", 3, 10)))
+        self.assertEqual(failures, 0, text)
+
+    def test_64_bit_image_is_refused(self):
+        failures, text = self.run_check(PeFile(original("x86_64")))
+        self.assertEqual(failures, 1)
+        self.assertIn("FAIL machine", text)
+
+    def test_windows_98_gaps(self):
+        gap = check_imports.win98_gap
+        self.assertEqual(gap("gdi32.dll", "GetGlyphIndicesW", WIN98), "absent")
+        self.assertEqual(gap("user32.dll", "CreateWindowExW", WIN98), "stub")
+        self.assertEqual(gap("advapi32.dll", "OpenProcessToken", WIN98), "stub")
+        self.assertIsNone(gap("user32.dll", "MessageBoxW", WIN98))
+        self.assertIsNone(gap("kernel32.dll", "MultiByteToWideChar", WIN98))
+        self.assertIsNone(gap("user32.dll", "ShowWindow", WIN98))
+        self.assertIsNone(gap("ole32.dll", "StringFromGUID2", WIN98))
+        # Gaps are reported, never counted as failures.
+        failures, text = self.run_check(PeFile(original("i686")))
+        self.assertEqual(failures, 0, text)
+        self.assertIn("    user32.dll CreateWindowExW\n", text)
+
+
+class CommandLines(unittest.TestCase):
+    def run_script(self, script, *paths):
+        return subprocess.run([sys.executable, str(HERE / script), *map(str, paths)],
+                              capture_output=True, text=True, timeout=120)
+
+    def test_exit_codes_follow_the_results(self):
+        pe = PeFile(original("x86_64"))
+        broken = bytearray(pe.data)
+        struct.pack_into("<H", broken, pe.dll_characteristics_offset,
+                         pe.dll_characteristics & ~pe_file.DLL_NX_COMPAT)
+        imports_broken = renamed_import(original("i686"), "WaitForSingleObject", "GetNativeSystemInfo").data
+        with tempfile.TemporaryDirectory() as folder:
+            hardening_path = Path(folder) / "broken64.exe"
+            hardening_path.write_bytes(broken)
+            imports_path = Path(folder) / "broken32.exe"
+            imports_path.write_bytes(imports_broken)
+
+            good = self.run_script("check_hardening.py", EXES["x86_64"])
+            self.assertEqual(good.returncode, 0, good.stdout)
+            bad = self.run_script("check_hardening.py", hardening_path)
+            self.assertEqual(bad.returncode, 1, bad.stdout)
+            self.assertIn("FAIL x86_64 broken64.exe dll-characteristics", bad.stdout)
+
+            good = self.run_script("check_imports.py", EXES["i686"])
+            self.assertEqual(good.returncode, 0, good.stdout)
+            bad = self.run_script("check_imports.py", imports_path)
+            self.assertEqual(bad.returncode, 1, bad.stdout)
+            self.assertIn("GetNativeSystemInfo", bad.stdout)
+
+    def test_unreadable_file(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "not.exe"
+            path.write_bytes(b"MZ" + bytes(100))
+            result = self.run_script("check_hardening.py", path)
+            self.assertEqual(result.returncode, 1)
+            self.assertIn("cannot read", result.stdout)
+
+
+class LineResult(unittest.TextTestResult):
+    """One PASS/FAIL line per test, as the other checks of this folder print."""
+
+    def addSuccess(self, test):
+        super().addSuccess(test)
+        self.stream.write(f"PASS checker self-test {test.id().split('.', 1)[1]}\n")
+
+    def _fail(self, test, err):
+        lines = str(err[1]).strip().splitlines() or [""]
+        reason = f"{err[0].__name__}: {lines[0]}"
+        self.stream.write(f"FAIL checker self-test {test.id().split('.', 1)[1]}: {reason}\n")
+
+    def addFailure(self, test, err):
+        super().addFailure(test, err)
+        self._fail(test, err)
+
+    def addError(self, test, err):
+        super().addError(test, err)
+        self._fail(test, err)
+
+    def addSubTest(self, test, subtest, err):
+        super().addSubTest(test, subtest, err)
+        if err is not None:
+            self._fail(subtest, err)
+
+
+def main():
+    if len(sys.argv) == 3:
+        EXES["i686"], EXES["x86_64"] = Path(sys.argv[1]), Path(sys.argv[2])
+    elif len(sys.argv) != 1:
+        print(__doc__)
+        return 2
+    for arch, path in EXES.items():
+        if not path.is_file():
+            print(f"FAIL checker self-test: {path} is missing; build {arch} first")
+            return 1
+    suite = unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])
+    runner = unittest.TextTestRunner(stream=sys.stdout, resultclass=LineResult, verbosity=0)
+    result = runner.run(suite)
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
