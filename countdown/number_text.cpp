@@ -24,7 +24,10 @@ bool IsDigit(char c) {
 double OutOfRangeMagnitude(const std::string& plain) {
     const std::size_t exponentAt = plain.find('e');
     const std::string mantissa = plain.substr(0, exponentAt);
-    const long exponent = exponentAt == std::string::npos ? 0 : std::strtol(plain.c_str() + exponentAt + 1, nullptr, 10);
+    // Any exponent beyond a few hundred decides the same way: keep it small.
+    const long exponent = exponentAt == std::string::npos
+                              ? 0
+                              : std::clamp(std::strtol(plain.c_str() + exponentAt + 1, nullptr, 10), -100000L, 100000L);
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t firstSignificant = mantissa.find_first_of("123456789");
     if (firstSignificant == std::string::npos)

@@ -38,6 +38,8 @@ TEST(TextToDouble, NumbersBeyondADoubleBecomeInfinityOrZero) {
     EXPECT_EQ(TextToDouble("1000e-330"), 0.0);
     EXPECT_EQ(TextToDouble("0." + std::string(400, '0') + "1"), 0.0);
     EXPECT_EQ(TextToDouble(std::string(400, '9')), HUGE_VAL);
+    EXPECT_EQ(TextToDouble("1e99999999999999999999"), HUGE_VAL);
+    EXPECT_EQ(TextToDouble("1e-99999999999999999999"), 0.0);
 }
 
 TEST(TextToDouble, RejectsEverythingElse) {
