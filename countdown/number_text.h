@@ -1,6 +1,6 @@
 #pragma once
-// Conversions between field texts and numbers, kept free of the C library's
-// locale so that the count behaves the same with every compiler and runtime.
+// Conversions between field texts and numbers. The program never leaves the
+// "C" locale, so the count behaves the same with every compiler and runtime.
 
 #include <cstdint>
 #include <string>

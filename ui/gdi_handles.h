@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -61,16 +62,25 @@ private:
 
 namespace tarnvel {
 
-// A bitmap selected into a memory DC compatible with the screen, for as long
-// as the object lives; the DC's original bitmap is put back before either
-// is deleted.
+// A 32-bit top-down bitmap selected into a memory DC for as long as the
+// object lives, its pixels readable in place; the DC's original bitmap is put
+// back before either is deleted.
 class MemoryImage {
 public:
     MemoryImage() = default;
     MemoryImage(int width, int height) {
         ScopedWindowDc screen(nullptr);
         dc_.reset(::CreateCompatibleDC(screen.get()));
-        bitmap_.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height;  // rows top to bottom
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_.reset(::CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pixels_ = static_cast<const std::uint32_t*>(bits);
         original_ = ::SelectObject(dc_.get(), bitmap_.get());
     }
     ~MemoryImage() { Release(); }
@@ -82,12 +92,19 @@ public:
             dc_ = std::move(other.dc_);
             bitmap_ = std::move(other.bitmap_);
             original_ = other.original_;
+            pixels_ = other.pixels_;
             other.original_ = nullptr;
+            other.pixels_ = nullptr;
         }
         return *this;
     }
 
     HDC Dc() const noexcept { return dc_.get(); }
+    // Row-major 0x00RRGGBB values, once drawing into the DC has finished.
+    const std::uint32_t* Pixels() const noexcept {
+        ::GdiFlush();
+        return pixels_;
+    }
     explicit operator bool() const noexcept { return dc_ != nullptr; }
 
 private:
@@ -101,6 +118,7 @@ private:
     ScopedMemoryDc dc_;
     ScopedBitmap bitmap_;
     HGDIOBJ original_ = nullptr;
+    const std::uint32_t* pixels_ = nullptr;
 };
 
 }  // namespace tarnvel

@@ -47,7 +47,7 @@ void PictureBox::AssignPicture(const Picture& picture) {
 }
 
 ScopedRegion PictureBox::BuildRegion() const {
-    return CreatePictureRegionFromDc(memory_.Dc(), size_.cx, size_.cy);
+    return CreatePictureRegionFromImage(memory_, size_.cx, size_.cy);
 }
 
 void PictureBox::CopyImage(HDC target, int sourceX, int sourceY, int width, int height) const {

@@ -10,4 +10,10 @@ ScopedRegion CreatePictureRegionFromDc(HDC dc, int width, int height) {
     return ScopedRegion(CreatePictureRegion(picture, ops));
 }
 
+ScopedRegion CreatePictureRegionFromImage(const MemoryImage& image, int width, int height) {
+    ImagePixelSource picture(image, static_cast<float>(width), static_cast<float>(height));
+    GdiRegionOps ops;
+    return ScopedRegion(CreatePictureRegion(picture, ops));
+}
+
 }  // namespace tarnvel

@@ -24,6 +24,26 @@ private:
     float height_;
 };
 
+// The same pixels read straight from a memory image's own bits, in the same
+// order and with the same colour values as GetPixel gives: no call per pixel.
+class ImagePixelSource {
+public:
+    ImagePixelSource(const MemoryImage& image, float scaleWidth, float scaleHeight)
+        : pixels_(image.Pixels()), stride_(static_cast<int>(scaleWidth)), width_(scaleWidth), height_(scaleHeight) {}
+    float ScaleWidth() const { return width_; }
+    float ScaleHeight() const { return height_; }
+    std::uint32_t Pixel(int x, int y) const {
+        const std::uint32_t rgb = pixels_[y * stride_ + x];
+        return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);  // 0x00RRGGBB to 0x00BBGGRR
+    }
+
+private:
+    const std::uint32_t* pixels_;
+    int stride_;
+    float width_;
+    float height_;
+};
+
 struct GdiRegionOps {
     using Handle = HRGN;
     Handle CreateRectRgn(int left, int top, int right, int bottom) { return ::CreateRectRgn(left, top, right, bottom); }
@@ -31,7 +51,11 @@ struct GdiRegionOps {
     void DeleteObject(Handle region) { ::DeleteObject(region); }
 };
 
-// The region of the picture held in a memory DC; null when it has none.
+// The region of the picture held in a memory DC, read with GetPixel; null
+// when it has none.
 ScopedRegion CreatePictureRegionFromDc(HDC dc, int width, int height);
+
+// The same region read from the image's own bits.
+ScopedRegion CreatePictureRegionFromImage(const MemoryImage& image, int width, int height);
 
 }  // namespace tarnvel

@@ -26,6 +26,7 @@ public:
     void Paint(int x, int y, COLORREF colour = kFigure) { ::SetPixel(image_.Dc(), x, y, colour); }
     bool IsFigure(int x, int y) const { return ::GetPixel(image_.Dc(), x, y) != ::GetPixel(image_.Dc(), 0, 0); }
     ScopedRegion Region() const { return CreatePictureRegionFromDc(image_.Dc(), width_, height_); }
+    ScopedRegion RegionFromBits() const { return CreatePictureRegionFromImage(image_, width_, height_); }
 
 private:
     int width_;
@@ -72,6 +73,21 @@ TEST(PictureRegionGdi, RoundFigureWithAHoleOfTheKeyColour) {
     ASSERT_TRUE(region);
     EXPECT_FALSE(::PtInRegion(region.get(), 12, 12));
     ExpectRegionIsExactlyTheFigure(picture, region.get(), kSize, kSize);
+}
+
+TEST(PictureRegionGdi, ReadingTheImageBitsGivesTheSameRegionAsGetPixel) {
+    constexpr int kWidth = 37, kHeight = 23;  // a width that is no multiple of 4 or 8
+    MemoryPicture picture(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            if ((x * 7 + y * 3) % 5 != 0)
+                picture.Paint(x, y, RGB(x * 6, 255 - y * 9, (x + y) * 3));  // every channel in play
+    ScopedRegion throughGetPixel = picture.Region();
+    ScopedRegion fromBits = picture.RegionFromBits();
+    ASSERT_TRUE(throughGetPixel);
+    ASSERT_TRUE(fromBits);
+    EXPECT_TRUE(::EqualRgn(throughGetPixel.get(), fromBits.get()));
+    ExpectRegionIsExactlyTheFigure(picture, fromBits.get(), kWidth, kHeight);
 }
 
 TEST(PictureRegionGdi, PictureOfOnlyTheKeyColourHasNoRegion) {
