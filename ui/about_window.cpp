@@ -42,6 +42,8 @@ constexpr AboutLabel kLabels[] = {
 
 void AboutWindow::Show() {
     if (!Exists()) {
+        if (!picture_.Loaded())
+            picture_ = Picture(pictureResource_);
         if (!CreateFrom(TopLevelSpec(L"About", kStyle, kExStyle, 4680, 2970)))
             return;
         lifetime_.WindowOpened();

@@ -22,8 +22,9 @@ class AboutWindow : public BaseWindow<AboutWindow> {
 public:
     static constexpr wchar_t kClassName[] = L"TarnvelAbout";
 
-    AboutWindow(HICON icon, const Picture& picture, WindowLifetime& lifetime)
-        : icon_(icon), picture_(picture), lifetime_(lifetime) {}
+    // The picture is decoded when the window is first shown.
+    AboutWindow(HICON icon, int pictureResource, WindowLifetime& lifetime)
+        : icon_(icon), pictureResource_(pictureResource), lifetime_(lifetime) {}
 
     // Loads the window afresh if it is closed, or brings it forward.
     void Show();
@@ -37,7 +38,8 @@ private:
     void Label3_Click();
 
     HICON icon_;
-    const Picture& picture_;
+    int pictureResource_;
+    Picture picture_;
     WindowLifetime& lifetime_;
     ScopedFont mingFont_;
     ScopedFont linkFont_;

@@ -18,10 +18,9 @@ Application::Application()
     : icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARNVEL))),
       skin_(IDR_SKIN_GIF),
       closePicture_(IDR_CLOSE_GIF),
-      aboutPicture_(IDR_ABOUT_JPG),
       hiddenOwner_(CreateHiddenOwner()),
       options_(icon_, hiddenOwner_, *this),
-      about_(icon_, aboutPicture_, *this),
+      about_(icon_, IDR_ABOUT_JPG, *this),
       notice_(*this),
       main_({icon_, &skin_, &closePicture_}, *this, *this) {}
 

@@ -37,7 +37,6 @@ private:
     HICON icon_;
     Picture skin_;
     Picture closePicture_;
-    Picture aboutPicture_;
     HWND hiddenOwner_;
     int openWindows_ = 0;
     OptionsWindow options_;

@@ -41,13 +41,29 @@ ScopedFont CreateControlFont(const FontRequest& request) {
     return ScopedFont(::CreateFontIndirectW(&font));
 }
 
+namespace {
+
+struct FaceChoice {
+    const wchar_t* face;
+    BYTE charset;
+};
+
+// Looked up once: the installed fonts do not change under a running window.
+FaceChoice MingOrLatinFace() {
+    static const FaceChoice choice = []() -> FaceChoice {
+        for (const wchar_t* face : {kMingFace, kMingFaceEnglish})
+            if (IsFontFamilyInstalled(face, kBig5Charset))
+                return {face, kBig5Charset};
+        return {IsFontFamilyInstalled(L"Arial", ANSI_CHARSET) ? L"Arial" : L"Tahoma", DEFAULT_CHARSET};
+    }();
+    return choice;
+}
+
+}  // namespace
+
 ScopedFont CreateMingFont(double points) {
-    for (const wchar_t* face : {kMingFace, kMingFaceEnglish}) {
-        if (IsFontFamilyInstalled(face, kBig5Charset))
-            return CreateControlFont({face, points, false, false, kBig5Charset});
-    }
-    const wchar_t* latin = IsFontFamilyInstalled(L"Arial", ANSI_CHARSET) ? L"Arial" : L"Tahoma";
-    return CreateControlFont({latin, points, false, false, DEFAULT_CHARSET});
+    const FaceChoice choice = MingOrLatinFace();
+    return CreateControlFont({choice.face, points, false, false, choice.charset});
 }
 
 HFONT DefaultGuiFont() {
