@@ -11,6 +11,8 @@ namespace {
 // Private messages the field posts to itself.
 constexpr UINT kSelectAllMessage = WM_APP + 1;
 constexpr UINT kLeftMessage = WM_APP + 2;
+constexpr UINT_PTR kLeftRetryTimer = 0x7A17;
+constexpr UINT kLeftRetryMs = 100;
 
 std::string Narrow(const std::wstring& wide) {
     std::string narrow;
@@ -21,6 +23,12 @@ std::string Narrow(const std::wstring& wide) {
 
 bool IsOwnWindow(HWND window) {
     return window && ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+}
+
+bool IsMovingOrSizing() {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    return ::GetGUIThreadInfo(::GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMOVESIZE) != 0;
 }
 
 bool IsKeyDown(int key) {
@@ -105,8 +113,21 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::PostMessageW(edit_, kLeftMessage, 0, 0);
             break;
         case kLeftMessage:
+            // A message box opened while another window is being moved
+            // takes the mouse from the move, which then never ends: wait
+            // until the move is over.
+            if (IsMovingOrSizing()) {
+                ::SetTimer(edit_, kLeftRetryTimer, kLeftRetryMs, nullptr);
+                return 0;
+            }
             if (onLeft)
                 onLeft();
+            return 0;
+        case WM_TIMER:
+            if (wParam != kLeftRetryTimer)
+                break;
+            ::KillTimer(edit_, kLeftRetryTimer);
+            ::PostMessageW(edit_, kLeftMessage, 0, 0);
             return 0;
         case WM_NCDESTROY: {
             HWND edit = std::exchange(edit_, nullptr);

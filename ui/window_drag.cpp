@@ -1,5 +1,7 @@
 #include "ui/window_drag.h"
 
+#include <windowsx.h>
+
 namespace tarnvel {
 namespace {
 
@@ -20,7 +22,10 @@ void WindowDrag::Begin(HWND captureWindow, HWND movedWindow, UINT pressed) {
     capture_ = captureWindow;
     moved_ = movedWindow;
     release_ = ReleaseOf(pressed);
-    ::GetCursorPos(&startCursor_);
+    // Where the press happened, not where the mouse is by the time the press
+    // is handled: a busy moment must not swallow the start of the drag.
+    const DWORD pressedAt = ::GetMessagePos();
+    startCursor_ = {GET_X_LPARAM(pressedAt), GET_Y_LPARAM(pressedAt)};
     RECT outer;
     ::GetWindowRect(movedWindow, &outer);
     startWindow_ = {outer.left, outer.top};

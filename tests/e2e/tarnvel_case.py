@@ -57,6 +57,8 @@ class TarnvelCase(unittest.TestCase):
     # Tests that let the program end the Wine session set this; the others
     # run with wineboot disabled, so the session-ending call is refused.
     allow_session_end = False
+    # More Wine debug channels for the program's trace (e.g. "+loaddll").
+    debug_channels = ""
 
     def setUp(self):
         self._problems_before = self._problems_so_far()
@@ -67,7 +69,8 @@ class TarnvelCase(unittest.TestCase):
         self.name = self.id().rsplit(".", 1)[-1]
         self.config.artifacts.mkdir(parents=True, exist_ok=True)
         wait_until(lambda: not self.all_windows(MAIN), 10, "no program window left from before")
-        self.program = Program(self.config, self.config.artifacts / f"{self.name}.relay.log", self.allow_session_end)
+        self.program = Program(self.config, self.config.artifacts / f"{self.name}.relay.log", self.allow_session_end,
+                               self.debug_channels)
         self.addCleanup(self.program.kill)
         wait_until(lambda: self.window(MAIN), 20, "the main window to show")
         self.main = self.window(MAIN)

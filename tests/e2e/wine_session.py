@@ -45,14 +45,16 @@ def wait_until(probe, timeout, what, interval=0.05):
 
 
 class Config:
-    def __init__(self, arch):
+    def __init__(self, arch, prefix=None):
+        """prefix: another Wine prefix than the suite's own (for example one
+        per Windows version); it is made on first use like the default one."""
         if arch not in ("i686", "x86_64"):
             raise ValueError(f"unknown architecture {arch!r}")
         self.arch = arch
         self.build = ROOT / "build" / arch
         self.exe = self.build / "tarnvel.exe"
         self.inspector = self.build / "inspector" / "tarnvel_inspect.exe"
-        self.prefix = ROOT / "build" / "wine-e2e" / arch
+        self.prefix = Path(prefix) if prefix else ROOT / "build" / "wine-e2e" / arch
         self.artifacts = ROOT / "build" / "e2e-artifacts" / arch
         self.display = None
 
@@ -65,14 +67,16 @@ class Config:
 
 
 class Xvfb:
-    """A display of our own, so the tests neither see nor disturb others."""
+    """A display of our own, so the tests neither see nor disturb others.
+    Suites that may run beside others take display numbers of their own."""
 
-    def __init__(self):
+    def __init__(self, numbers=range(150, 200)):
         self.process = None
         self.display = None
+        self.numbers = numbers
 
     def start(self):
-        for number in range(150, 200):
+        for number in self.numbers:
             if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
                 continue
             self.process = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
@@ -86,7 +90,7 @@ class Xvfb:
             if self.process.poll() is None:
                 self.display = f":{number}"
                 return self.display
-        raise RuntimeError("could not start Xvfb on any display from :150 to :199")
+        raise RuntimeError(f"could not start Xvfb on any display from :{self.numbers[0]} to :{self.numbers[-1]}")
 
     def stop(self):
         if self.process and self.process.poll() is None:
@@ -101,16 +105,25 @@ def wineserver_kill(config):
                    timeout=30, check=False)
 
 
-def prepare_prefix(config):
+def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE, template=None):
     """Makes the prefix on first use (as scripts/wine_env.sh does), gives it
     Wine's own fonts, and sets the desktop, the relay filter and a browser
-    that opens nothing."""
+    that opens nothing.
+
+    windows_version: Wine's `Version` value (win98, win2k, winxp, win7,
+    win10) for the prefix; log_pixels: the DPI setting; template: a prepared
+    prefix of the same architecture to copy instead of running wineboot."""
     if not (config.prefix / "system.reg").exists():
-        print(f"e2e: making the Wine prefix {config.prefix}", flush=True)
         config.prefix.parent.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=300, check=False)
-        wineserver_kill(config)
+        if template and (Path(template) / "system.reg").exists():
+            print(f"e2e: making the Wine prefix {config.prefix} from {template}", flush=True)
+            shutil.rmtree(config.prefix, ignore_errors=True)
+            shutil.copytree(template, config.prefix, symlinks=True)
+        else:
+            print(f"e2e: making the Wine prefix {config.prefix}", flush=True)
+            subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=300, check=False)
+            wineserver_kill(config)
     fonts = config.prefix / "drive_c" / "windows" / "Fonts"
     for own in map(Path, WINE_FONT_DIRS):
         if own.is_dir():
@@ -124,10 +137,15 @@ def prepare_prefix(config):
         r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", f'"Desktop"="{DESKTOP_NAME}"', "",
         r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE[0]}x{DESKTOP_SIZE[1]}"',
         "",
-        r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{RELAY_INCLUDE}"', '"RelayExclude"=""', "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{relay_include}"', '"RelayExclude"=""', "",
         r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
         # Links go to winebrowser, which then runs the harmless `true`.
-        r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]", '"Browsers"="true"', '"Mailers"="true"', "", ""]))
+        r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]", '"Browsers"="true"', '"Mailers"="true"', ""]
+        + ([r"[HKEY_CURRENT_USER\Software\Wine]", f'"Version"="{windows_version}"', ""] if windows_version else [])
+        + ([r"[HKEY_CURRENT_USER\Control Panel\Desktop]", f'"LogPixels"=dword:{log_pixels:08x}', "",
+            r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]",
+            f'"LogPixels"=dword:{log_pixels:08x}', ""] if log_pixels else [])
+        + [""]))
     subprocess.run(["wine", "regedit", "/S", r"C:\tarnvel-e2e.reg"], env=config.env(), stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=120, check=True)
     wineserver_kill(config)
@@ -218,9 +236,11 @@ class Program:
     """tarnvel.exe under Wine with its relay trace in a file of its own.
     `wine` execs the program in place, so the process id is the program's."""
 
-    def __init__(self, config, relay_path, allow_session_end):
+    def __init__(self, config, relay_path, allow_session_end, debug_channels=""):
+        """debug_channels: more Wine debug channels for the trace, e.g. "+loaddll"."""
         overrides = "mscoree,mshtml=" + ("" if allow_session_end else ";wineboot.exe=d")
-        env = config.env(WINEDEBUG="-all,+timestamp,+relay", WINEDLLOVERRIDES=overrides)
+        channels = "-all,+timestamp,+relay" + ("," + debug_channels if debug_channels else "")
+        env = config.env(WINEDEBUG=channels, WINEDLLOVERRIDES=overrides)
         self.relay_path = relay_path
         self.relay_file = open(relay_path, "wb")
         self.process = subprocess.Popen(["wine", str(config.exe)], cwd=str(config.build), env=env,
@@ -246,14 +266,15 @@ class Program:
         return RelayLog(self.relay_path)
 
 
-CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(\w+)\.(\w+)\((.*)\)(?: retval=([0-9a-f]+))? ret=\w+$")
+CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(\w+)\.(\w+)\((.*)\)(?: retval=([0-9a-f]+))? ret=(\w+)$")
 PROC_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
 
 
 class RelayEntry:
-    def __init__(self, index, time_s, kind, dll, func, args, retval):
+    def __init__(self, index, time_s, kind, dll, func, args, retval, ret=None):
         self.index, self.time, self.kind = index, time_s, kind
         self.dll, self.func, self.args, self.retval = dll, func, args, retval
+        self.ret = ret  # the caller's return address, as a number
 
     def arg(self, n):
         """The n-th argument's raw value: the hex number without any string."""
@@ -296,8 +317,8 @@ class RelayLog:
                 line = line.rstrip("\r\n")
                 match = CALL_RE.match(line)
                 if match:
-                    t, _, kind, dll, func, args, retval = match.groups()
-                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval))
+                    t, _, kind, dll, func, args, retval, ret = match.groups()
+                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval, int(ret, 16)))
                     continue
                 match = PROC_RE.match(line)
                 if match:

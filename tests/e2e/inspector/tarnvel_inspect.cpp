@@ -6,6 +6,8 @@
 //   tarnvel_inspect region CLASS       the window region of that window
 //   tarnvel_inspect msgbox [--press]   standard dialogs (#32770); --press answers OK
 //   tarnvel_inspect guires PID         GDI and USER object counts of a process
+//   tarnvel_inspect count PID          the windows a process owns, hidden and message-only ones too
+//   tarnvel_inspect dpi                the DPI setting and caption height the session reports
 //   tarnvel_inspect at X Y             the window at a screen point, and its hit test
 //   tarnvel_inspect setclip TEXT       puts TEXT on the clipboard
 //   tarnvel_inspect serve              reads such commands from stdin, one a line
@@ -191,8 +193,17 @@ std::string Tree(const std::wstring& className) {
     Json json;
     json.BeginObject().Key("window");
     WriteTopLevel(json, top);
-    json.Key("controls").BeginArray();
     const HWND focus = FocusOf(top);
+    // The owning thread's focus, which may be in another of its windows, and
+    // its modal loops: a menu being tracked, a window being moved or sized.
+    json.Key("focus").Num(HandleValue(focus));
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &thread);
+    json.Key("gui_flags").Num(static_cast<long long>(thread.flags));
+    json.Key("menu_owner").Num(HandleValue(thread.hwndMenuOwner));
+    json.Key("move_size").Num(HandleValue(thread.hwndMoveSize));
+    json.Key("controls").BeginArray();
     for (HWND control : Descendants(top))
         WriteControl(json, control, focus);
     json.EndArray().EndObject();
@@ -287,6 +298,45 @@ std::string GuiResources(DWORD pid) {
     return json.Text();
 }
 
+// Windows are the USER objects another process can count under Wine, where
+// GetGuiResources answers 0 for other processes.
+std::string WindowCount(DWORD pid) {
+    auto owned = [pid](HWND window) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        return owner == pid;
+    };
+    long long top = 0;
+    long long children = 0;
+    long long messageOnly = 0;
+    for (HWND window : TopLevelWindows()) {
+        if (!owned(window))
+            continue;
+        ++top;
+        children += static_cast<long long>(Descendants(window).size());
+    }
+    for (HWND window = ::FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+        if (owned(window))
+            ++messageOnly;
+    }
+    Json json;
+    json.BeginObject().Key("pid").Num(pid).Key("top").Num(top).Key("children").Num(children);
+    json.Key("message_only").Num(messageOnly).Key("windows").Num(top + children + messageOnly).EndObject();
+    return json.Text();
+}
+
+std::string DisplaySettings() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    Json json;
+    json.BeginObject().Key("logpixelsx").Num(dpiX).Key("logpixelsy").Num(dpiY);
+    json.Key("caption").Num(::GetSystemMetrics(SM_CYCAPTION)).EndObject();
+    return json.Text();
+}
+
 std::string SetClipboard(const std::wstring& text) {
     if (!::OpenClipboard(nullptr))
         return Error("OpenClipboard failed");
@@ -344,6 +394,10 @@ std::string Run(const std::string& command, const std::string& argument) {
         return MessageBoxes(argument == "--press");
     if (command == "guires")
         return GuiResources(static_cast<DWORD>(std::strtoul(argument.c_str(), nullptr, 0)));
+    if (command == "count")
+        return WindowCount(static_cast<DWORD>(std::strtoul(argument.c_str(), nullptr, 0)));
+    if (command == "dpi")
+        return DisplaySettings();
     if (command == "at")
         return WindowAt(argument);
     if (command == "setclip")
@@ -381,7 +435,7 @@ int main(int argc, char** argv) {
     using namespace tarnvel_inspect;
     if (argc < 2) {
         std::fprintf(stderr, "usage: tarnvel_inspect windows|tree CLASS|region CLASS|msgbox [--press]|"
-                             "at X Y|guires PID|setclip TEXT|serve\n");
+                             "at X Y|guires PID|count PID|dpi|setclip TEXT|serve\n");
         return 2;
     }
     const std::string command = argv[1];

@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Runs the program under the Windows versions and DPI settings it must work
+with, one scenario per setting, each in a Wine prefix of its own
+(build/wine-matrix/ARCH-SETTING, copied on first use from a clean prefix of
+that architecture and reused afterwards). Exits non-zero when any fails.
+
+    tests/e2e/run_matrix.py [--arch ARCH ...] [-k NAME-PART ...]
+
+Settings: i686 under win98, win2k, winxp, win7 and win10, and at 96, 120 and
+144 DPI; x86_64 under win7 and win10 (and at the DPI settings with --dpi-both).
+"""
+
+import argparse
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import tarnvel_case  # noqa: E402
+from test_dpi import DpiScenario  # noqa: E402
+from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario  # noqa: E402
+from wine_session import ROOT, Config, Xvfb, prepare_prefix, wineserver_kill  # noqa: E402
+
+VERSIONS = {"i686": ["win98", "win2k", "winxp", "win7", "win10"], "x86_64": ["win7", "win10"]}
+DPI_SETTINGS = [96, 120, 144]
+MATRIX_DIR = ROOT / "build" / "wine-matrix"
+
+
+class Target:
+    """One setting: its prefix, how the prefix is set, and its scenario."""
+
+    def __init__(self, arch, name, case, **settings):
+        self.arch, self.name, self.settings = arch, name, settings
+        self.label = f"{arch}-{name}"
+        self.case = type(f"{case.__name__.replace('Scenario', '')}_{name}_{arch}", (case,),
+                         {"__module__": case.__module__, **settings})
+
+
+def targets(arches, dpi_arches):
+    made = []
+    for arch in arches:
+        made += [Target(arch, version, VersionScenario, windows_version=version) for version in VERSIONS[arch]]
+        if arch in dpi_arches:
+            made += [Target(arch, f"dpi{dpi}", DpiScenario, log_pixels=dpi) for dpi in DPI_SETTINGS]
+    return made
+
+
+def parse_args():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--arch", dest="arches", action="append", choices=["i686", "x86_64"],
+                        help="only this architecture (may repeat; default both)")
+    parser.add_argument("--dpi-both", action="store_true", help="run the DPI settings for x86_64 too")
+    parser.add_argument("-k", dest="patterns", action="append", default=[],
+                        help="only the settings whose name (e.g. i686-win98, i686-dpi120) contains this")
+    return parser.parse_args()
+
+
+def template_prefix(arch, display):
+    """A clean prefix of the architecture that the settings' prefixes are copied from."""
+    config = Config(arch, prefix=MATRIX_DIR / f"{arch}-base")
+    config.display = display
+    if not (config.prefix / "system.reg").exists():
+        prepare_prefix(config)
+    return config.prefix
+
+
+def run_target(target, display, result):
+    config = Config(target.arch, prefix=MATRIX_DIR / target.label)
+    config.display = display
+    config.artifacts = ROOT / "build" / "e2e-artifacts" / target.arch / f"matrix-{target.name}"
+    config.artifacts.mkdir(parents=True, exist_ok=True)
+    for old in list(config.artifacts.glob("*.relay.log")) + list(config.artifacts.glob("*.failed.*")):
+        old.unlink()
+    try:
+        prepare_prefix(config, windows_version=target.settings.get("windows_version"),
+                       log_pixels=target.settings.get("log_pixels"), relay_include=MATRIX_RELAY_INCLUDE,
+                       template=template_prefix(target.arch, display))
+    except Exception:  # a prefix that could not be made fails its setting only
+        test = target.case(unittest.defaultTestLoader.getTestCaseNames(target.case)[0])
+        result.startTest(test)
+        result.addError(test, sys.exc_info())
+        result.stopTest(test)
+        return
+    tarnvel_case.HARNESS = tarnvel_case.Harness(config)
+    try:
+        unittest.defaultTestLoader.loadTestsFromTestCase(target.case).run(result)
+    finally:
+        tarnvel_case.HARNESS.session.stop()
+        tarnvel_case.HARNESS = None
+        wineserver_kill(config)
+
+
+def main():
+    args = parse_args()
+    arches = args.arches or ["i686", "x86_64"]
+    chosen = [t for t in targets(arches, arches if args.dpi_both else ["i686"])
+              if not args.patterns or any(p in t.label for p in args.patterns)]
+    for arch in sorted({t.arch for t in chosen}):
+        config = Config(arch)
+        for needed in (config.exe, config.inspector):
+            if not needed.is_file():
+                print(f"matrix: {needed} is missing; build it with scripts/build.sh {arch}", file=sys.stderr)
+                return 2
+    xvfb = Xvfb(range(210, 250))  # apart from the e2e suite's, which may run at the same time
+    display = xvfb.start()
+    result = unittest.TextTestResult(unittest.runner._WritelnDecorator(sys.stdout), True, 2)
+    began = time.monotonic()
+    try:
+        for target in chosen:
+            started = time.monotonic()
+            print(f"== {target.label} (display {display})", flush=True)
+            run_target(target, display, result)
+            print(f"   {target.label}: {time.monotonic() - started:.0f} s", flush=True)
+    finally:
+        xvfb.stop()
+    result.printErrors()
+    failed_tests = {getattr(test, "test_case", test).id() for test, _ in result.failures + result.errors}
+    failed = len(failed_tests) + len(result.unexpectedSuccesses)
+    passed = result.testsRun - failed - len(result.skipped)
+    print(f"matrix: {len(chosen)} settings in {time.monotonic() - began:.0f} s; artifacts in "
+          f"{ROOT / 'build' / 'e2e-artifacts'}")
+    print(f"{passed} passed, {failed} failed" + (f", {len(result.skipped)} skipped" if result.skipped else ""))
+    return 0 if failed == 0 and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,289 @@
+"""The random actions of the soak run. Each draws its choices from a random
+generator of its own (seeded by the run's seed and the action's index), so
+that a run replays with the same seed as long as the program answers the
+same way. An action that finds its target covered or gone does nothing and
+says so; the invariants are checked after every action either way."""
+
+import time
+
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, HOURS, MAIN, MINUTES, NOTICE, OPTION, OPTIONS_WINDOW, RESET,
+                          SECONDS, START, ID, centre)
+from soak_world import MODE_OF_RADIO
+from wine_session import DESKTOP_SIZE, wait_until
+
+CHANGE = ID["IDC_OPTION_CHANGE"]
+CLOSE_PICTURE = ID["IDC_IMAGE1"]
+SKIN = ID["IDC_PIC1"]
+RADIOS = [ID[f"IDC_OPTIONSHUTDOWN_{i}"] for i in range(4)]
+HTCLOSE = 20
+# Where the main window is kept: clear of the notice (centred) and of
+# Options and About (top left), so that most clicks reach what they aim at.
+MAIN_AREA = (600, 40, DESKTOP_SIZE[0] - 190, DESKTOP_SIZE[1] - 320)
+PASTES = ["7", "12", "99", "123", "05", "ab", "1a", " 7", "", "-5", "3.5", "\uff11\uff12", "0"]
+DIGIT_KEYS = [str(d) for d in range(10)]
+LETTER_KEYS = list("abcdefghijklmnopqrstuvwxyz") + ["A", "Q", "Z"]
+EDIT_KEYS = ["BackSpace", "Delete", "Left", "Right", "Home", "End", "shift+End", "shift+Home"]
+
+
+def inside(point, rect, margin=0):
+    return rect[0] - margin <= point[0] < rect[2] + margin and rect[1] - margin <= point[1] < rect[3] + margin
+
+
+class Actions:
+    def __init__(self, world, pointer, stats):
+        self.world, self.pointer, self.stats = world, pointer, stats
+        self.close_offsets = {}  # class -> close button point, from the window's top-right corner
+        self.skin_points = []
+        self.last_noted = None
+        self.index = 0  # the action being run, for the records below
+        self.drag_misses = []  # drags after which the window was not where the drag put it
+
+    def ask(self, command):
+        return self.world.ask(command)
+
+    # --- helpers ----------------------------------------------------------
+    def hit(self, point):
+        return self.ask(f"at {point[0]} {point[1]}")
+
+    def note(self, what):
+        self.stats[what] += 1
+        self.last_noted = what
+
+    def click(self, point, button=1, allow_double=False, avoid=()):
+        """Clicks after learning what is under the point; returns that, or
+        None when the point is the main window's close picture or one of
+        the main window's controls to avoid."""
+        target = self.hit(point)
+        if target.get("top_class") == MAIN and target.get("id") in (CLOSE_PICTURE, *avoid):
+            self.note("skipped: close picture" if target.get("id") == CLOSE_PICTURE else "skipped: avoided control")
+            return None
+        if target.get("top_class") == OPTIONS_WINDOW and target.get("id") == CHANGE:
+            return self.press_change(point, target)
+        if target.get("top_class") == MAIN and target.get("id") == START:
+            self.before_start(self.world.observe())
+        self.pointer.click(*point, button=button, allow_double=allow_double)
+        return target
+
+    def before_start(self, state):
+        if state.idle and not state.boxes and any(t.strip("0") for t in state.fields):
+            self.world.counts_seen = max(self.world.counts_seen, 1)
+
+    def press_change(self, point, target, allowed=None):
+        """Change stores the checked mode: read it just before the click,
+        unless a count may end meanwhile (then the click is left out)."""
+        state = self.world.observe()
+        if allowed is None:
+            allowed = not state.counting or state.remaining() > 3
+        if not allowed:
+            self.note("skipped: Change near expiry")
+            return None
+        checked = [c["id"] for c in self.ask(f"tree {OPTIONS_WINDOW}").get("controls", [])
+                   if c["id"] in RADIOS and c.get("checked") == 1]
+        self.world.trace.poll()  # calls so far belong to the old mode
+        self.pointer.click(*point)
+        gone = self.wait(lambda: self.world.observe().window(OPTIONS_WINDOW) is None, 3)
+        if gone and len(checked) == 1:
+            self.world.mode = MODE_OF_RADIO[checked[0]]
+            self.note("mode stored by Change")
+        elif not gone:
+            raise AssertionError("Options stayed open after its Change button was clicked")
+        return target
+
+    def wait(self, probe, timeout):
+        try:
+            return wait_until(probe, timeout, "", interval=0.05)
+        except AssertionError:
+            return None
+
+    def control_point(self, rng, rect, margin=1):
+        width, height = rect[2] - rect[0], rect[3] - rect[1]
+        return (rect[0] + rng.randint(min(margin, width // 2), max(width - 1 - margin, width // 2)),
+                rect[1] + rng.randint(min(margin, height // 2), max(height - 1 - margin, height // 2)))
+
+    def enter_field(self, field, state):
+        """Clicks into a field and waits for it to take the focus."""
+        control = state.controls[field]
+        if not control["enabled"]:
+            return False
+        if self.click(centre(control["rect"])) is None:
+            return False
+        seen = self.wait(lambda: self.world.observe().focus == control["hwnd"], 1.5)
+        if seen:
+            self.world.entered(field)
+        return bool(seen)
+
+    def close_point(self, window):
+        """The title-bar close button of a window, found by hit testing once per class."""
+        offset = self.close_offsets.get(window["class"])
+        if offset:
+            point = (window["rect"][2] - offset[0], window["rect"][1] + offset[1])
+            if self.hit(point).get("hittest") == HTCLOSE:
+                return point
+        left, top, right, _ = window["rect"]
+        for y in range(top + 3, top + 30, 3):
+            for x in range(right - 4, right - 40, -3):
+                answer = self.hit((x, y))
+                if answer.get("top") == window["hwnd"] and answer.get("hittest") == HTCLOSE:
+                    self.close_offsets[window["class"]] = (right - x, y - top)
+                    return (x, y)
+        return None
+
+    def find_skin_points(self, state):
+        """Points of bare skin, relative to the main window, for drags."""
+        rects = self.ask(f"region {MAIN}")["rects"]
+        main = state.main["rect"]
+        controls = [[c["rect"][0] - main[0], c["rect"][1] - main[1], c["rect"][2] - main[0], c["rect"][3] - main[1]]
+                    for c in state.controls.values() if c["id"] != SKIN]
+        self.skin_points = [(x, y) for y in range(20, 300, 6) for x in range(10, 176, 6)
+                            if all(any(inside((x + dx, y + dy), r) for r in rects) for dx in (-5, 5) for dy in (-5, 5))
+                            and not any(inside((x, y), c, 6) for c in controls)]
+
+    # --- the actions --------------------------------------------------------
+    def click_window(self, rng, state, cls, avoid=()):
+        window = state.window(cls)
+        if cls == MAIN and rng.random() < 0.5:
+            control = rng.choice([c for c in state.controls.values()
+                                  if c["id"] not in (SKIN, CLOSE_PICTURE, *avoid)])
+            point = self.control_point(rng, control["rect"])
+        else:
+            point = self.control_point(rng, window["rect"], margin=0)
+        if cls == MAIN and inside(point, state.controls[CLOSE_PICTURE]["rect"], 3):
+            self.note("skipped: close picture")
+            return
+        target = self.click(point, allow_double=rng.random() < 0.3, avoid=avoid)
+        if target:
+            self.note(f"click on {cls}")
+
+    def press_ok(self, rng, state):
+        """OK on the open box, after bringing the box forward with a click on a
+        part of it that shows when another window covers its button."""
+        for box in self.ask("msgbox")["dialogs"]:
+            if not box["visible"] or not box["buttons"]:
+                continue
+            if rng.random() >= 0.8:
+                self.click(self.control_point(rng, box["rect"], margin=0))
+                self.note("message box: click")
+                return
+            ok = centre(box["buttons"][0]["rect"])
+            if self.hit(ok).get("top") != box["hwnd"]:
+                shown = self.visible_point(box)
+                if shown is None:
+                    self.note("skipped: message box covered")
+                    return
+                self.click(shown)
+                self.wait(lambda: self.hit(ok).get("top") == box["hwnd"], 1)
+            self.click(ok)
+            self.note("message box: OK")
+            return
+
+    def visible_point(self, window):
+        """A point of the window's client area that no other window covers."""
+        left, top, right, bottom = window["rect"]
+        for y in range(top + 30, bottom - 4, 10):
+            for x in range(left + 6, right - 6, 12):
+                if self.hit((x, y)).get("top") == window["hwnd"]:
+                    return (x, y)
+        return None
+
+    def menu_choice(self, rng, state):
+        menu = state.menus[0]
+        if rng.random() < 0.5:
+            self.pointer.keys("Escape")
+            self.note("menu: Escape")
+        else:
+            self.click(self.control_point(rng, menu["rect"], margin=2))
+            self.note("menu: click")
+
+    def type_keys(self, rng, state):
+        field = rng.choice(FIELDS)
+        if not self.enter_field(field, state):
+            self.note("skipped: field not entered")
+            return
+        moving = rng.random() < 0.5  # Tab moves on; Return and space could press a button reached by Tab
+        pool = DIGIT_KEYS * 3 + LETTER_KEYS + EDIT_KEYS + (["Tab", "shift+Tab"] if moving else
+                                                           ["space", "Return", "Escape"])
+        self.pointer.keys(*[rng.choice(pool) for _ in range(rng.randint(1, 6))])
+        self.note("typing")
+
+    def paste(self, rng, state):
+        text = rng.choice(PASTES)
+        answer = self.ask(f"setclip {text}")
+        if answer.get("clipboard") != text:
+            raise AssertionError(f"could not set the clipboard to {text!r}: {answer}")
+        field = rng.choice(FIELDS)
+        if not self.enter_field(field, state):
+            self.note("skipped: field not entered")
+            return
+        if rng.random() < 0.7:
+            self.pointer.keys("shift+Insert")
+            self.note("paste: Shift+Insert")
+            return
+        self.pointer.click(*centre(state.controls[field]["rect"]), button=3)
+        menu = self.wait(lambda: self.world.observe().menus, 2)
+        if menu:
+            self.pointer.keys("p")
+            if self.wait(lambda: not self.world.observe().menus, 1) is None:
+                self.pointer.keys("Escape")  # Paste was greyed: nothing to paste
+        self.note("paste: context menu")
+
+    def drag(self, rng, state):
+        if not self.skin_points:
+            self.find_skin_points(state)
+        main = state.main["rect"]
+        point = rng.choice(self.skin_points)
+        start = (main[0] + point[0], main[1] + point[1])
+        target = self.hit(start)
+        if target.get("top_class") != MAIN or target.get("id") != SKIN:
+            self.note("skipped: skin covered")
+            return
+        goal = (rng.randint(MAIN_AREA[0], MAIN_AREA[2]), rng.randint(MAIN_AREA[1], MAIN_AREA[3]))
+        delta = (goal[0] - main[0], goal[1] - main[1])
+        button = rng.choice((1, 2, 3))
+        self.pointer.drag(start, delta, button)
+        moved = self.wait(lambda: self.world.observe().main["rect"][:2] == [goal[0], goal[1]], 2)
+        if not moved:
+            # Not fatal: the run goes on and the misses fail a check of their own.
+            where = self.world.observe().main["rect"][:2]
+            self.drag_misses.append(f"action {self.index}: button {button} drag by {delta} from {main[:2]} left "
+                                    f"the window at {where}")
+            self.pointer.click(start[0] + delta[0], start[1] + delta[1])  # ends a move still following the mouse
+        self.note(f"drag with button {button}")
+
+    def open_window(self, rng, state, button, cls):
+        if state.window(cls):
+            self.click_window(rng, state, cls)
+            return
+        control = state.controls[button]
+        if self.click(self.control_point(rng, control["rect"], margin=2)) is None:
+            return
+        if self.wait(lambda: self.world.observe().window(cls), 3):
+            self.note(f"open {cls}")
+
+    def close_window(self, rng, state, cls):
+        window = state.window(cls)
+        point = self.close_point(window)
+        if point is None:
+            self.note("skipped: close button covered")
+            return
+        self.click(point)
+        if self.wait(lambda: self.world.observe().window(cls) is None, 3) is None:
+            raise AssertionError(f"{cls} stayed open after its close button was clicked")
+        self.note(f"close {cls} by its title bar")
+
+    def change_mode(self, rng, state):
+        radio = rng.choice(RADIOS)
+        tree = {c["id"]: c for c in self.ask(f"tree {OPTIONS_WINDOW}").get("controls", [])}
+        if radio not in tree or CHANGE not in tree:
+            return
+        self.click(self.control_point(rng, tree[radio]["rect"], margin=3))
+        self.wait(lambda: any(c["id"] == radio and c.get("checked") == 1
+                              for c in self.ask(f"tree {OPTIONS_WINDOW}").get("controls", [])), 1)
+        change = tree[CHANGE]["rect"]
+        point = self.control_point(rng, change, margin=3)
+        target = self.hit(point)
+        if target.get("top_class") == OPTIONS_WINDOW and target.get("id") == CHANGE:
+            self.press_change(point, target)
+
+    def press_button(self, rng, state, button, name):
+        if self.click(self.control_point(rng, state.controls[button]["rect"], margin=2)) is not None:
+            self.note(name)
