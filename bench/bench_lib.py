@@ -22,7 +22,7 @@ ROOT = HERE.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from desktop_input import Desktop  # noqa: E402
-from wine_session import WINE_FONT_DIRS, Config, RelayLog, Session, wait_until  # noqa: E402
+from wine_session import Config, RelayLog, Session, copy_wine_fonts, wait_until  # noqa: E402
 from xprobe import XDisplay  # noqa: E402
 
 DESKTOP_NAME = "tarnvel-bench"
@@ -145,13 +145,7 @@ def prepare_prefix(config):
         subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=300, check=False)
         wineserver_kill(config)
-    fonts = config.prefix / "drive_c" / "windows" / "Fonts"
-    for own in map(Path, WINE_FONT_DIRS):
-        if own.is_dir():
-            fonts.mkdir(parents=True, exist_ok=True)
-            for font in own.iterdir():
-                if not (fonts / font.name).exists():
-                    shutil.copyfile(font, fonts / font.name)
+    copy_wine_fonts(config.prefix)
     reg = config.prefix / "drive_c" / "tarnvel-bench.reg"
     reg.write_text("\r\n".join([
         "REGEDIT4", "",

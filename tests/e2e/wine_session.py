@@ -98,6 +98,18 @@ class Xvfb:
             self.process.wait(10)
 
 
+def copy_wine_fonts(prefix):
+    """Debian's Wine does not find its own fonts: give the prefix a copy, so
+    that captions and message boxes are drawn in the faces they expect."""
+    fonts = prefix / "drive_c" / "windows" / "Fonts"
+    for own in map(Path, WINE_FONT_DIRS):
+        if own.is_dir():
+            fonts.mkdir(parents=True, exist_ok=True)
+            for font in own.iterdir():
+                if not (fonts / font.name).exists():
+                    shutil.copy(font, fonts / font.name)
+
+
 def wineserver_kill(config):
     subprocess.run(["wineserver", "-k"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    timeout=30, check=False)
@@ -124,13 +136,7 @@ def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=
             subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=300, check=False)
             wineserver_kill(config)
-    fonts = config.prefix / "drive_c" / "windows" / "Fonts"
-    for own in map(Path, WINE_FONT_DIRS):
-        if own.is_dir():
-            fonts.mkdir(parents=True, exist_ok=True)
-            for font in own.iterdir():
-                if not (fonts / font.name).exists():
-                    shutil.copy(font, fonts / font.name)
+    copy_wine_fonts(config.prefix)
     reg = config.prefix / "drive_c" / "tarnvel-e2e.reg"
     reg.write_text("\r\n".join([
         "REGEDIT4", "",
