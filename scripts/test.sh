@@ -4,8 +4,8 @@
 # x86_64; and the end-to-end scenarios that drive the real program under
 # Wine on a virtual display, for both architectures; checks of the
 # executables' imports and hardening; a bounded fuzzing run; the program
-# under Windows versions 98 to 10 and at 96, 120 and 144 DPI. The soak is a
-# separate command (tests/soak/run_soak.sh) until a rare failure is settled.
+# under Windows versions 98 to 10 and at 96, 120 and 144 DPI; and a seeded
+# soak of 2,000 random actions (TARNVEL_SOAK_SEED picks another seed).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -34,6 +34,8 @@ for arch in i686 x86_64; do
 done
 echo "== Windows versions and DPI settings"
 "$root/tests/e2e/run_matrix.sh"
+echo "== soak: random use with invariants checked"
+"$root/tests/soak/run_soak.sh" --seed "${TARNVEL_SOAK_SEED:-1}" --actions 2000
 echo "== fonts with and without the Chinese face"
 "$root/tests/screens/font_screens.sh" i686
 echo "== all tests passed"

@@ -3,7 +3,8 @@ the limit of 59 on minutes and seconds, and the keyboard order."""
 
 import time
 
-from tarnvel_case import (ABOUT, FIELDS, HOURS, MINUTES, OPTION, RESET, SECONDS, START, TarnvelCase)
+from tarnvel_case import (ABOUT, FIELDS, HOURS, ID, MINUTES, OPTION, OPTIONS_WINDOW, RESET, SECONDS, START,
+                          TarnvelCase)
 from wine_session import wait_until
 
 LIMIT_TEXT = "Please fill sec / min blank less than 59"
@@ -30,6 +31,23 @@ class FieldLimits(TarnvelCase):
                 self.press_ok(box)
                 self.assertNoBoxFor(1.0)
                 self.assertEqual(self.text(field), "59")
+
+    def test_leaving_for_options_checks_the_field_before_change_acts(self):
+        change = ID["IDC_OPTION_CHANGE"]
+        self.click_control(OPTION)
+        wait_until(lambda: self.window(OPTIONS_WINDOW), 3, "the Options window")
+        self.type_into(SECONDS, "97")
+        self.click_control(change, OPTIONS_WINDOW)
+        box = self.wait_dialog("Confirm")
+        self.assertIn(LIMIT_TEXT, [s["text"] for s in box["statics"]])
+        time.sleep(0.5)
+        self.assertTrue(self.window(OPTIONS_WINDOW), "Change acted behind the field's box")
+        self.press_ok(box)
+        self.assertNoBoxFor(0.5)
+        self.assertEqual(self.text(SECONDS), "59")
+        self.click_control(change, OPTIONS_WINDOW)
+        wait_until(lambda: not self.window(OPTIONS_WINDOW), 3, "Options to close on the second Change")
+        self.assertNoBoxFor(0.5)
 
     def test_59_and_large_hours_are_accepted_silently(self):
         for field, value in ((HOURS, "75"), (MINUTES, "59"), (SECONDS, "59")):
