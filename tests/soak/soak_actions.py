@@ -16,6 +16,7 @@ CLOSE_PICTURE = ID["IDC_IMAGE1"]
 SKIN = ID["IDC_PIC1"]
 RADIOS = [ID[f"IDC_OPTIONSHUTDOWN_{i}"] for i in range(4)]
 HTCLOSE = 20
+WINE_MENU_ROW = 24  # the height of a menu's last row, and a little more
 # Where the main window is kept: clear of the notice (centred) and of
 # Options and About (top left), so that most clicks reach what they aim at.
 MAIN_AREA = (600, 40, DESKTOP_SIZE[0] - 190, DESKTOP_SIZE[1] - 320)
@@ -53,6 +54,9 @@ class Actions:
         """Clicks after learning what is under the point; returns that, or
         None when the point is the main window's close picture or one of
         the main window's controls to avoid."""
+        if not inside(point, (0, 0, *DESKTOP_SIZE)):
+            self.note("skipped: point off the screen")  # a window moved partly off the screen
+            return None
         target = self.hit(point)
         if target.get("top_class") == MAIN and target.get("id") in (CLOSE_PICTURE, *avoid):
             self.note("skipped: close picture" if target.get("id") == CLOSE_PICTURE else "skipped: avoided control")
@@ -79,28 +83,32 @@ class Actions:
             return None
         checked = [c["id"] for c in self.ask(f"tree {OPTIONS_WINDOW}").get("controls", [])
                    if c["id"] in RADIOS and c.get("checked") == 1]
-        leaving_field = state.focused_field()
         self.world.trace.poll()  # calls so far belong to the old mode
-        self.pointer.click(*point)
-        outcome = self.wait(self.change_outcome, 3)
-        if outcome == "closed":
-            if len(checked) == 1:
-                self.world.mode = MODE_OF_RADIO[checked[0]]
-                self.note("mode stored by Change")
-        elif outcome == "box" and leaving_field is not None:
-            # The press moved the focus out of a field whose check put up
-            # its box before the release: the box takes the click, as it
-            # would from a person, and Options stays with the old mode.
-            self.note("Change click taken by the left field's box")
-        else:
-            raise AssertionError("Options stayed open after its Change button was clicked")
+        if self.click_to_close(point, OPTIONS_WINDOW, state, "its Change button") and len(checked) == 1:
+            self.world.mode = MODE_OF_RADIO[checked[0]]
+            self.note("mode stored by Change")
         return target
 
-    def change_outcome(self):
-        """What a click on Change led to: Options closed, or a message box
-        up in front of the still open Options; None while neither."""
+    def click_to_close(self, point, cls, state, what):
+        """Clicks what closes a window of the class; True when it closed.
+        False when the press moved the focus out of a field whose check put
+        up its box before the release: the box takes the click, as it would
+        from a person, and the window stays. Anything else is a failure."""
+        leaving_field = state.focused_field()
+        self.pointer.click(*point)
+        outcome = self.wait(lambda: self.closing_outcome(cls), 3)
+        if outcome == "closed":
+            return True
+        if outcome == "box" and leaving_field is not None:
+            self.note("click taken by the left field's box")
+            return False
+        raise AssertionError(f"{cls} stayed open after {what} was clicked")
+
+    def closing_outcome(self, cls):
+        """"closed" once no window of the class shows, "box" while a message
+        box is up in front of it, None while neither."""
         state = self.world.observe()
-        if state.window(OPTIONS_WINDOW) is None:
+        if state.window(cls) is None:
             return "closed"
         return "box" if state.boxes else None
 
@@ -206,7 +214,11 @@ class Actions:
             self.pointer.keys("Escape")
             self.note("menu: Escape")
         else:
-            self.click(self.control_point(rng, menu["rect"], margin=2))
+            left, top, right, bottom = menu["rect"]
+            # Wine ends every system menu with an item of its own, "About
+            # Wine", which opens Wine's about box; Windows has no such item.
+            # It is the menu's last row, so the bottom row is left out.
+            self.click(self.control_point(rng, [left, top, right, max(top + 4, bottom - WINE_MENU_ROW)], margin=2))
             self.note("menu: click")
 
     def type_keys(self, rng, state):
@@ -280,10 +292,8 @@ class Actions:
         if point is None:
             self.note("skipped: close button covered")
             return
-        self.click(point)
-        if self.wait(lambda: self.world.observe().window(cls) is None, 3) is None:
-            raise AssertionError(f"{cls} stayed open after its close button was clicked")
-        self.note(f"close {cls} by its title bar")
+        if self.click_to_close(point, cls, self.world.observe(), "its close button"):
+            self.note(f"close {cls} by its title bar")
 
     def change_mode(self, rng, state):
         radio = rng.choice(RADIOS)
