@@ -168,6 +168,10 @@ class TarnvelCase(unittest.TestCase):
         rect = self.control(control_id, cls)["rect"]
         self.click_at(centre(rect), cls, button)
 
+    def open_options(self):
+        self.click_control(OPTION)
+        return wait_until(lambda: self.window(OPTIONS_WINDOW), 3, "the Options window")
+
     def enter(self, control_id):
         """Enters a field as a person would: by clicking it."""
         self.click_control(control_id)

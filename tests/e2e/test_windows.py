@@ -4,7 +4,7 @@ window with its hovering link."""
 
 import time
 
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, MAIN, OPTION, OPTIONS_WINDOW, RESET, START, WS_BORDER, WS_CAPTION,
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, MAIN, OPTIONS_WINDOW, RESET, START, WS_BORDER, WS_CAPTION,
                           WS_EX_APPWINDOW, WS_EX_TOOLWINDOW, WS_SYSMENU, WS_THICKFRAME, ID, TarnvelCase, centre,
                           size)
 from wine_session import DESKTOP_SIZE, wait_until
@@ -138,10 +138,6 @@ class DragBySkin(TarnvelCase):
 
 
 class OptionsWindow(TarnvelCase):
-    def open_options(self):
-        self.click_control(OPTION)
-        return wait_until(lambda: self.window(OPTIONS_WINDOW), 3, "the Options window")
-
     def checked_mode(self):
         controls = self.controls(OPTIONS_WINDOW)
         checked = [name for name in MODES if controls[ID[name]]["checked"] == 1]
