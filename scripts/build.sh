@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 flavours=("$@")
 [ ${#flavours[@]} -gt 0 ] || flavours=(native i686 x86_64)
 jobs=$(nproc 2>/dev/null || echo 2)
+mkdir -p "$root/build"
 
 for flavour in "${flavours[@]}"; do
     dir="$root/build/$flavour"
