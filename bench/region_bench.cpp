@@ -1,9 +1,9 @@
 // Times the window-region builder on the real skin, in-process, against the
 // least that building the same region can cost.
 //
-// The skin is loaded and drawn exactly as the main window does it (ui/
-// picture.cpp into a screen-compatible memory image filled with the button
-// face colour first); then, alternately, many times:
+// The skin is loaded and drawn exactly as the main window does it (decoded
+// by ui/gif_picture.cpp into a memory image filled with the button face
+// colour first); then, alternately, many times:
 //   builder  CreatePictureRegionFromImage: the pixels read in place from the
 //            memory image's own bits, in the scan's order, CreateRectRgn per
 //            run, CombineRgn into the first (what tarnvel.exe runs at start-up)
@@ -14,7 +14,6 @@
 //
 //   region_bench.exe [RUNS]      (101 by default)
 #include <windows.h>
-#include <ole2.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,7 +22,8 @@
 #include <vector>
 
 #include "ui/gdi_handles.h"
-#include "ui/picture.h"
+#include "ui/gif_picture.h"
+#include "ui/memory_image.h"
 #include "ui/picture_region_win32.h"
 #include "ui/resource.h"
 
@@ -120,20 +120,14 @@ int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 101;
     if (runs < 1)
         runs = 1;
-    ::OleInitialize(nullptr);
-
     Stopwatch loading;
-    tarnvel::Picture skin(IDR_SKIN_GIF);
-    if (!skin.Loaded()) {
-        std::fprintf(stderr, "region_bench: the skin did not load\n");
-        return 1;
-    }
-    const SIZE size = skin.SizeInPixels();
+    const tarnvel::GifPicture skin(IDR_SKIN_GIF, "The skin picture");
+    const SIZE size{skin.Width(), skin.Height()};
     // As the skin box's picture assignment does it.
-    tarnvel::MemoryImage memory(size.cx, size.cy);
+    tarnvel::MemoryImage memory(size.cx, size.cy, "The skin's image");
     const RECT all{0, 0, size.cx, size.cy};
     ::FillRect(memory.Dc(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
-    skin.Draw(memory.Dc(), 0, 0);
+    skin.DrawInto(memory, 0, 0);
     const double loadMs = loading.ElapsedMs();
 
     std::vector<double> builder;
@@ -196,6 +190,5 @@ int main(int argc, char** argv) {
                 floorMedian, Percentile(floor, 0), Percentile(floor, 0.9), static_cast<unsigned long>(builderRects),
                 static_cast<unsigned long>(floorRects), same ? "true" : "false");
     std::fflush(stdout);
-    ::OleUninitialize();
     return same ? 0 : 3;
 }

@@ -1,32 +1,43 @@
 # The Win32 bindings of the core and the program itself.
 enable_language(RC)
 
+# The windows use the ANSI entry points, the only ones Windows 95/98/Me
+# implement: no UNICODE here. The program has one thread, so local statics
+# need no guard.
 add_library(tarnvel_win32 STATIC
     sysexit/shutdown_request_win32.cpp
-    ui/picture_region_win32.cpp
-)
-target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core advapi32 user32 gdi32)
-target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
-    _WIN32_WINNT=0x0500 WINVER=0x0500 _WIN32_IE=0x0500)
-
-add_executable(tarnvel WIN32
     ui/about_window.cpp
+    ui/ansi_text.cpp
     ui/application.cpp
+    ui/drawn_label.cpp
+    ui/fallible_calls.cpp
     ui/fonts.cpp
-    ui/label_control.cpp
-    ui/main.cpp
+    ui/gif_picture.cpp
     ui/main_window.cpp
+    ui/memory_image.cpp
+    ui/message_box.cpp
     ui/notice_window.cpp
+    ui/ole_picture.cpp
     ui/options_window.cpp
-    ui/picture.cpp
     ui/picture_box.cpp
+    ui/picture_frame.cpp
+    ui/picture_region_win32.cpp
     ui/runtime_error_report.cpp
     ui/time_field.cpp
+    ui/window_base.cpp
     ui/window_drag.cpp
     ui/window_geometry.cpp
+)
+target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core advapi32 user32 gdi32 uuid)
+target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
+    _WIN32_WINNT=0x0500 WINVER=0x0500 _WIN32_IE=0x0500)
+target_compile_options(tarnvel_win32 PUBLIC -fno-threadsafe-statics)
+
+add_executable(tarnvel WIN32
+    ui/main.cpp
     ui/tarnvel.rc
 )
-target_link_libraries(tarnvel PRIVATE tarnvel_win32 comctl32 shell32 ole32 oleaut32 uuid)
+target_link_libraries(tarnvel PRIVATE tarnvel_win32 comctl32)
 set_source_files_properties(ui/tarnvel.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/res/skin.gif;${CMAKE_SOURCE_DIR}/res/close.gif;${CMAKE_SOURCE_DIR}/res/about.jpg;${CMAKE_SOURCE_DIR}/res/tarnvel.ico;${CMAKE_SOURCE_DIR}/ui/tarnvel.manifest;${CMAKE_SOURCE_DIR}/ui/resource.h")
 target_include_directories(tarnvel PRIVATE ${CMAKE_SOURCE_DIR})
@@ -37,6 +48,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
 # needs to move the image. tests/pe/check_hardening.py verifies the result.
 target_link_options(tarnvel PRIVATE -Wl,--dynamicbase,--nxcompat)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_sources(tarnvel PRIVATE ui/ansi_runtime_imports.cpp)
     # Windows 98 loads only images that ask for subsystem 4.0 or lower;
     # Windows 2000 and later load those too. tests/pe/check_imports.py checks it.
     target_link_options(tarnvel PRIVATE -Wl,--subsystem,windows:4.0)

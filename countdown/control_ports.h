@@ -24,11 +24,14 @@ public:
     virtual void SetEnabled(bool enabled) = 0;
 };
 
-// The one-second timer; enabling it (re)starts a full interval.
+// The one-second timer.
 class TimerControl {
 public:
     virtual ~TimerControl() = default;
-    virtual void SetEnabled(bool enabled) = 0;
+    // Starts the events with a full interval; false when the system could
+    // not start them.
+    virtual bool Start() = 0;
+    virtual void Stop() = 0;
 };
 
 // Everything the expiry sequence and the refusal reach outside the fields.
@@ -44,6 +47,8 @@ public:
     virtual void EnableShutdownPrivilege() = 0;
     // Asks Windows to end the session with the stored exit mode.
     virtual void RequestSessionEnd() = 0;
+    // Tells the user that the timer could not be started.
+    virtual void ReportTimerFailure() = 0;
 };
 
 }  // namespace tarnvel

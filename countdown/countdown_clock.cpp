@@ -52,9 +52,9 @@ void CountdownClock::LoadFromFields(const FieldTexts& fields) {
 }
 
 bool CountdownClock::Tick(FieldTexts& fields) {
-    if (mlngRemainSec == std::numeric_limits<std::int32_t>::min())
-        throw RuntimeFailure(RuntimeFailureKind::Overflow);
-    --mlngRemainSec;
+    // A count never goes below zero: one loaded at zero or less (which the
+    // fields' rules keep from happening) is over at its first event.
+    mlngRemainSec = mlngRemainSec > 0 ? mlngRemainSec - 1 : 0;
 
     fields.SetText(kSeconds, FormatTwoDigits(mlngRemainSec % 60));
     fields.SetText(kMinutes, FormatTwoDigits(TruncatedQuotient(mlngRemainSec, 60.0) % 60));

@@ -15,8 +15,8 @@ public:
     // hours * 3600 + minutes * 60 + seconds. Throws RuntimeFailure.
     void LoadFromFields(const FieldTexts& fields);
 
-    // Takes one second off, writes seconds, minutes and hours back, and
-    // returns whether the three fields now read "00". Throws RuntimeFailure.
+    // Takes one second off (none below zero), writes seconds, minutes and
+    // hours back, and returns whether the three fields now read "00".
     bool Tick(FieldTexts& fields);
 
     std::int32_t RemainingSeconds() const noexcept { return mlngRemainSec; }

@@ -11,7 +11,11 @@ CountdownControl::CountdownControl(TimeFieldControls& fields, ButtonControl& sta
 void CountdownControl::Command1_Click() {
     const std::string tag = command1_.Tag();
     if (tag == kIdleTag) {
-        if (!Start())
+        // A field still holding what was typed (the focus reached Start
+        // without leaving it inside the program) gets the leave rule first.
+        // When that needed the limit message, the click ends there, as when
+        // the message comes up under a click that leaves the field.
+        if (SettleUncheckedFields() || !Start())
             return;
     } else if (tag == kCountingTag) {
         Pause();
@@ -19,6 +23,27 @@ void CountdownControl::Command1_Click() {
     // Reloading on both Start and Pause freezes a paused count at what the
     // fields show, and lets the next Start count on from an edited display.
     clock_.LoadFromFields(fields_);
+}
+
+void CountdownControl::Text1_LostFocus(int index) {
+    SettleField(index);
+}
+
+bool CountdownControl::SettleField(int index) {
+    const LeavingResult settled = NormaliseOnLeaving(index, fields_.Text(index));
+    if (settled.showLimitMessage)
+        host_.ShowConfirmMessage(kLimitMessage);
+    if (settled.text != fields_.Text(index))
+        fields_.SetText(index, settled.text);
+    return settled.showLimitMessage;
+}
+
+bool CountdownControl::SettleUncheckedFields() {
+    bool messageShown = false;
+    for (int i = 0; i < kFieldCount; ++i)
+        if (!IsSettledFieldText(i, fields_.Text(i)) && SettleField(i))
+            messageShown = true;
+    return messageShown;
 }
 
 bool CountdownControl::Start() {
@@ -38,14 +63,26 @@ bool CountdownControl::Start() {
         mstrSavedTime[i] = fields_.Text(i);
         fields_.SetEnabled(i, false);
     }
-    timer1_.SetEnabled(true);
+    if (!timer1_.Start()) {
+        // Nothing would count: the window goes back to idle before it says so.
+        ShowIdle();
+        host_.ReportTimerFailure();
+        return false;
+    }
     return true;
 }
 
 void CountdownControl::Pause() {
     ShowIdleButton();
     command2_.SetEnabled(true);
-    timer1_.SetEnabled(false);
+    timer1_.Stop();
+    for (int i = 0; i < kFieldCount; ++i)
+        fields_.SetEnabled(i, true);
+}
+
+void CountdownControl::ShowIdle() {
+    ShowIdleButton();
+    command2_.SetEnabled(true);
     for (int i = 0; i < kFieldCount; ++i)
         fields_.SetEnabled(i, true);
 }
@@ -61,7 +98,7 @@ void CountdownControl::Timer1_Timer() {
 }
 
 void CountdownControl::RunExpirySequence() {
-    timer1_.SetEnabled(false);
+    timer1_.Stop();
     if (host_.NeedsShutdownPrivilege())
         host_.EnableShutdownPrivilege();
     host_.ShowTimeUpNotice();

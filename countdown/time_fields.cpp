@@ -35,6 +35,13 @@ LeavingResult NormaliseOnLeaving(int fieldIndex, const std::string& text) {
     return result;
 }
 
+bool IsSettledFieldText(int fieldIndex, const std::string& text) {
+    if (text.size() != 2 || !IsDigitCode(static_cast<unsigned char>(text[0])) ||
+        !IsDigitCode(static_cast<unsigned char>(text[1])))
+        return false;
+    return fieldIndex == kHours || LeadingNumber(text) <= kLimit;
+}
+
 bool IsAcceptablePaste(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return IsDigitCode(static_cast<unsigned char>(c)); });
 }

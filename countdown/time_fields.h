@@ -25,6 +25,10 @@ struct LeavingResult {
 // reported and become "59". Hours have no limit but their two characters.
 LeavingResult NormaliseOnLeaving(int fieldIndex, const std::string& text);
 
+// Whether a field's text is what the leave rule makes of anything: two
+// digits, at most 59 for minutes and seconds. The rule changes nothing else.
+bool IsSettledFieldText(int fieldIndex, const std::string& text);
+
 // A paste is taken only when every character of it is a digit, so that a
 // field never holds anything else, whichever way text arrives.
 bool IsAcceptablePaste(const std::string& text);

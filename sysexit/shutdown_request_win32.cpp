@@ -1,7 +1,5 @@
 #include "sysexit/shutdown_request_win32.h"
 
-#include "ui/app_identity.h"
-
 namespace tarnvel {
 namespace {
 
@@ -55,7 +53,7 @@ void Win32PrivilegeApi::CloseHandle(OsHandle handle) {
 }
 
 void Win32PrivilegeApi::ShowFailure(const std::string& prompt) {
-    ::MessageBoxA(owner_, prompt.c_str(), kAppTitle, MB_OK);
+    showFailure_(prompt);
 }
 
 bool Win32SessionApi::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {

@@ -3,14 +3,18 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "sysexit/shutdown_request.h"
 
 namespace tarnvel {
 
 class Win32PrivilegeApi final : public PrivilegeApi {
 public:
-    // Failure boxes are modal to this window (may be null).
-    explicit Win32PrivilegeApi(HWND messageOwner) : owner_(messageOwner) {}
+    // showFailure puts up the box of a failed step and returns once it is closed.
+    explicit Win32PrivilegeApi(std::function<void(const std::string&)> showFailure)
+        : showFailure_(std::move(showFailure)) {}
 
     void SetLastError(std::uint32_t code) override;
     std::uint32_t GetLastError() override;
@@ -22,7 +26,7 @@ public:
     void ShowFailure(const std::string& prompt) override;
 
 private:
-    HWND owner_;
+    std::function<void(const std::string&)> showFailure_;
 };
 
 class Win32SessionApi final : public SessionApi {

@@ -1,8 +1,9 @@
 #include "ui/about_window.h"
 
-#include <shellapi.h>
+#include <windowsx.h>
 
 #include <string>
+#include <utility>
 
 #include "ui/fonts.h"
 #include "ui/resource.h"
@@ -15,10 +16,9 @@ const char kHomePageAddress[] = "http://tarnvel.example/";
 
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 constexpr COLORREF kLinkGreen = RGB(0, 128, 0);
-constexpr int kLink = 2;
 
 struct AboutLabel {
     int id;
@@ -38,63 +38,147 @@ constexpr AboutLabel kLabels[] = {
     {IDC_ABOUT_LABEL1, L"Progammer\uFF1A", {240, 840, 1215, 255}},
 };
 
+using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+// The shell is loaded when the link is first clicked, not at start-up.
+ShellExecuteAFunction ShellExecuteAOnce() {
+    static const auto shellExecute = [] {
+        HMODULE shell32 = ::LoadLibraryA("shell32.dll");
+        return shell32 ? reinterpret_cast<ShellExecuteAFunction>(
+                             reinterpret_cast<void*>(::GetProcAddress(shell32, "ShellExecuteA")))
+                       : nullptr;
+    }();
+    return shellExecute;
+}
+
 }  // namespace
 
 void AboutWindow::Show() {
     if (!Exists()) {
-        if (!picture_.Loaded())
-            picture_ = Picture(pictureResource_);
-        if (!CreateFrom(TopLevelSpec(L"About", kStyle, kExStyle, 4680, 2970)))
-            return;
-        lifetime_.WindowOpened();
-        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-        CreateControls();
+        try {
+            Load();
+        } catch (...) {
+            if (Exists())
+                ::DestroyWindow(Handle());  // never left half made
+            throw;
+        }
     }
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
 }
 
-void AboutWindow::CreateControls() {
+void AboutWindow::Load() {
+    if (!picture_.Loaded())
+        picture_ = OlePicture(pictureResource_);
+    Create(TopLevelSpec("About", kStyle, kExStyle, 4680, 2970), "The About window");
+    lifetime_.WindowOpened();
+    KeepOnWorkArea(Handle());
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    picture1_.Create(ChildSpec(Handle(), IDC_PICTURE1, {2160, 120, 2295, 2415}, 0), picture_,
+                     "The About picture's box");
+    CreateLabels();
+}
+
+void AboutWindow::CreateLabels() {
     mingFont_ = CreateMingFont(9);
-    linkFont_ = CreateControlFont({L"Arial", 9, false, true});
-
-    picture1_.Create(PlaceOn(Handle(), IDC_PICTURE1, {2160, 120, 2295, 2415}), L"", LabelLook{}, WS_EX_CLIENTEDGE);
-    picture1_.ShowPicture(&picture_);
-
-    const std::string address = kHomePageAddress;
+    linkFont_ = CreateControlFont({"Arial", 9, false, true});
+    labels_.clear();
+    ScopedWindowDc screen(nullptr);
     for (const AboutLabel& spec : kLabels) {
-        LabelLook look;
-        look.font = mingFont_.get();
-        std::wstring caption = spec.caption ? spec.caption : std::wstring(address.begin(), address.end());
-        if (!spec.caption) {
-            look.font = linkFont_.get();
-            look.textColour = kLinkGreen;
-            look.format = DT_CENTER | DT_WORDBREAK;
+        DrawnLabel label;
+        label.id = spec.id;
+        label.place = PixelRect(spec.place);
+        label.opaque = true;
+        label.textColour = ::GetSysColor(COLOR_BTNTEXT);
+        label.font = mingFont_.get();
+        if (spec.caption) {
+            label.text = LabelText(screen.get(), label.font, spec.caption);
+        } else {
+            label.font = linkFont_.get();
+            label.textColour = kLinkGreen;
+            label.format = DT_CENTER | DT_WORDBREAK;
+            label.text = kHomePageAddress;
         }
-        LabelControl* label = &label1_;
-        if (spec.id >= IDC_LABEL3_0 && spec.id <= IDC_LABEL3_5) {
-            label = &label3_[spec.id - IDC_LABEL3_0];
-            label->onMouseMove = [this] { Label3_MouseMove(); };
-            label->onClick = [this] { Label3_Click(); };
-        } else if (spec.id == IDC_LABEL2_0 || spec.id == IDC_LABEL2_1) {
-            label = &label2_[spec.id - IDC_LABEL2_0];
-        }
-        label->Create(PlaceOn(Handle(), spec.id, spec.place), caption, look);
+        labels_.push_back(label);
     }
 }
 
+const DrawnLabel* AboutWindow::LabelAt(LPARAM position) const {
+    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    // Made first, lying on top where labels overlap.
+    for (const DrawnLabel& label : labels_)
+        if (label.Contains(point))
+            return &label;
+    return nullptr;
+}
+
+bool AboutWindow::IsLabel3(const DrawnLabel* label) {
+    return label && label->id >= IDC_LABEL3_0 && label->id <= IDC_LABEL3_5;
+}
+
+void AboutWindow::SetLinkBorder(bool on) {
+    for (DrawnLabel& label : labels_) {
+        if (label.id != IDC_LABEL3_2 || label.border == on)
+            continue;
+        label.border = on;
+        ::InvalidateRect(Handle(), &label.place, TRUE);
+    }
+}
+
+void AboutWindow::Paint(HDC dc) const {
+    // Bottom to top: the label made first lies on top.
+    for (auto label = labels_.rbegin(); label != labels_.rend(); ++label)
+        label->Paint(dc);
+}
+
 void AboutWindow::Label3_MouseMove() {
-    label3_[kLink].SetBorder(true);
+    SetLinkBorder(true);
 }
 
 void AboutWindow::Label3_Click() {
-    ::ShellExecuteA(Handle(), "open", kHomePageAddress, "", "", SW_SHOWMAXIMIZED);
+    if (const ShellExecuteAFunction shellExecute = ShellExecuteAOnce())
+        shellExecute(Handle(), "open", kHomePageAddress, "", "", SW_SHOWMAXIMIZED);
 }
 
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_MOUSEMOVE:  // the bare window surface
-            label3_[kLink].SetBorder(false);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(Handle(), &ps);
+            Paint(dc);
+            ::EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_MOUSEMOVE: {
+            // Over a Label3 label the link gets its border; over the bare
+            // window it loses it; over the other labels nothing changes.
+            const DrawnLabel* label = LabelAt(lParam);
+            if (IsLabel3(label))
+                Label3_MouseMove();
+            else if (!label)
+                SetLinkBorder(false);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            const DrawnLabel* label = LabelAt(lParam);
+            if (IsLabel3(label)) {
+                pressed_ = label;
+                ::SetCapture(Handle());
+            }
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            const DrawnLabel* pressed = std::exchange(pressed_, nullptr);
+            if (!pressed)
+                return 0;
+            ::ReleaseCapture();
+            if (LabelAt(lParam) == pressed)
+                Label3_Click();
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            pressed_ = nullptr;
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());
@@ -105,6 +189,8 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void AboutWindow::OnDestroyed() {
+    labels_.clear();
+    pressed_ = nullptr;
     mingFont_.reset();
     linkFont_.reset();
     lifetime_.WindowClosed();

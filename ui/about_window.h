@@ -1,18 +1,20 @@
 #pragma once
 // The About window: product name, version, author, date and requirement,
-// a picture, and the home page link. Moving over any of the Label3 labels
-// borders the link, moving over the bare window removes the border; a click
-// on any of them opens the home page.
+// a picture, and the home page link. The labels have no windows: the window
+// draws them and finds them under the mouse. Moving over any of the Label3
+// labels borders the link, moving over the bare window removes the border;
+// a click on any of them opens the home page.
 
 #include <windows.h>
 
-#include <array>
+#include <vector>
 
+#include "ui/drawn_label.h"
 #include "ui/gdi_handles.h"
-#include "ui/label_control.h"
-#include "ui/picture.h"
+#include "ui/ole_picture.h"
+#include "ui/picture_frame.h"
+#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
-#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 
@@ -20,11 +22,12 @@ extern const char kHomePageAddress[];
 
 class AboutWindow : public BaseWindow<AboutWindow> {
 public:
-    static constexpr wchar_t kClassName[] = L"TarnvelAbout";
+    static constexpr char kClassName[] = "TarnvelAbout";
 
     // The picture is decoded when the window is first shown.
     AboutWindow(HICON icon, int pictureResource, WindowLifetime& lifetime)
         : icon_(icon), pictureResource_(pictureResource), lifetime_(lifetime) {}
+    ~AboutWindow() { DestroyDetached(); }
 
     // Loads the window afresh if it is closed, or brings it forward.
     void Show();
@@ -33,20 +36,24 @@ public:
     void OnDestroyed();
 
 private:
-    void CreateControls();
+    void Load();
+    void CreateLabels();
+    const DrawnLabel* LabelAt(LPARAM position) const;
+    static bool IsLabel3(const DrawnLabel* label);
+    void SetLinkBorder(bool on);
+    void Paint(HDC dc) const;
     void Label3_MouseMove();
     void Label3_Click();
 
     HICON icon_;
     int pictureResource_;
-    Picture picture_;
+    OlePicture picture_;
     WindowLifetime& lifetime_;
     ScopedFont mingFont_;
     ScopedFont linkFont_;
-    LabelControl picture1_;
-    std::array<LabelControl, 6> label3_;
-    std::array<LabelControl, 2> label2_;
-    LabelControl label1_;
+    PictureFrame picture1_;
+    std::vector<DrawnLabel> labels_;
+    const DrawnLabel* pressed_ = nullptr;
 };
 
 }  // namespace tarnvel

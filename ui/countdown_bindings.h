@@ -8,6 +8,7 @@
 #include <string>
 
 #include "countdown/control_ports.h"
+#include "ui/fallible_calls.h"
 #include "ui/time_field.h"
 
 namespace tarnvel {
@@ -44,18 +45,22 @@ public:
     WindowTimer(UINT_PTR id, UINT intervalMs) : id_(id), interval_(intervalMs) {}
     void Attach(HWND window) { window_ = window; }
     // Setting an existing timer again restarts its interval.
-    void SetEnabled(bool enabled) override {
-        if (enabled)
-            ::SetTimer(window_, id_, interval_, nullptr);
-        else
-            ::KillTimer(window_, id_);
+    bool Start() override {
+        if (Win32Calls().setTimer(window_, id_, interval_, nullptr) != 0)
+            return true;
+        failureCode_ = ::GetLastError();
+        return false;
     }
+    void Stop() override { ::KillTimer(window_, id_); }
     UINT_PTR Id() const noexcept { return id_; }
+    // The last-error code of the last start that failed.
+    DWORD FailureCode() const noexcept { return failureCode_; }
 
 private:
     HWND window_ = nullptr;
     UINT_PTR id_;
     UINT interval_;
+    DWORD failureCode_ = 0;
 };
 
 }  // namespace tarnvel

@@ -1,34 +1,63 @@
 #include "ui/fonts.h"
 
-#include <cwchar>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "ui/ansi_text.h"
 
 namespace tarnvel {
 namespace {
 
 constexpr int kDesignDpi = 96;
 constexpr wchar_t kMingFace[] = L"\u65B0\u7D30\u660E\u9AD4";  // the Chinese name of PMingLiU
-constexpr wchar_t kMingFaceEnglish[] = L"PMingLiU";
-constexpr BYTE kBig5Charset = CHINESEBIG5_CHARSET;
+constexpr char kMingFaceEnglish[] = "PMingLiU";
 
-int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+// Copies a face name into a LOGFONT's field, cut to fit with its terminator.
+void CopyFaceName(char (&field)[LF_FACESIZE], const char* face) {
+    const std::size_t length = std::min<std::size_t>(std::strlen(face), LF_FACESIZE - 1);
+    std::memcpy(field, face, length);
+    field[length] = '\0';
+}
+
+int CALLBACK NoteFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;  // one match is enough
 }
 
-}  // namespace
-
-bool IsFontFamilyInstalled(const wchar_t* face, BYTE charset) {
-    LOGFONTW wanted{};
+bool IsFontFamilyInstalled(const std::string& face, BYTE charset) {
+    LOGFONTA wanted{};
     wanted.lfCharSet = charset;
-    std::wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    CopyFaceName(wanted.lfFaceName, face.c_str());
     bool found = false;
     ScopedWindowDc screen(nullptr);
-    ::EnumFontFamiliesExW(screen.get(), &wanted, &NoteFound, reinterpret_cast<LPARAM>(&found), 0);
+    ::EnumFontFamiliesExA(screen.get(), &wanted, &NoteFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
+struct FaceChoice {
+    std::string face;
+    BYTE charset;
+};
+
+// Looked up once: the installed fonts do not change under a running window.
+const FaceChoice& MingOrLatinFace() {
+    static const FaceChoice choice = []() -> FaceChoice {
+        if (const std::optional<std::string> chinese = ToAnsi(kMingFace))
+            if (IsFontFamilyInstalled(*chinese, CHINESEBIG5_CHARSET))
+                return {*chinese, CHINESEBIG5_CHARSET};
+        if (IsFontFamilyInstalled(kMingFaceEnglish, CHINESEBIG5_CHARSET))
+            return {kMingFaceEnglish, CHINESEBIG5_CHARSET};
+        return {IsFontFamilyInstalled("Arial", ANSI_CHARSET) ? "Arial" : "Tahoma", DEFAULT_CHARSET};
+    }();
+    return choice;
+}
+
+}  // namespace
+
 ScopedFont CreateControlFont(const FontRequest& request) {
-    LOGFONTW font{};
+    LOGFONTA font{};
     font.lfHeight = -static_cast<LONG>(request.points * kDesignDpi / 72.0 + 0.5);
     font.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
     font.lfUnderline = request.underline ? TRUE : FALSE;
@@ -37,40 +66,20 @@ ScopedFont CreateControlFont(const FontRequest& request) {
     font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    std::wcsncpy(font.lfFaceName, request.face, LF_FACESIZE - 1);
-    return ScopedFont(::CreateFontIndirectW(&font));
+    CopyFaceName(font.lfFaceName, request.face);
+    return ScopedFont(::CreateFontIndirectA(&font));
 }
-
-namespace {
-
-struct FaceChoice {
-    const wchar_t* face;
-    BYTE charset;
-};
-
-// Looked up once: the installed fonts do not change under a running window.
-FaceChoice MingOrLatinFace() {
-    static const FaceChoice choice = []() -> FaceChoice {
-        for (const wchar_t* face : {kMingFace, kMingFaceEnglish})
-            if (IsFontFamilyInstalled(face, kBig5Charset))
-                return {face, kBig5Charset};
-        return {IsFontFamilyInstalled(L"Arial", ANSI_CHARSET) ? L"Arial" : L"Tahoma", DEFAULT_CHARSET};
-    }();
-    return choice;
-}
-
-}  // namespace
 
 ScopedFont CreateMingFont(double points) {
-    const FaceChoice choice = MingOrLatinFace();
-    return CreateControlFont({choice.face, points, false, false, choice.charset});
+    const FaceChoice& choice = MingOrLatinFace();
+    return CreateControlFont({choice.face.c_str(), points, false, false, choice.charset});
 }
 
 HFONT DefaultGuiFont() {
     // The stock dialog face, at its 96-DPI size whatever the setting.
     static const ScopedFont font = [] {
-        LOGFONTW stock{};
-        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
+        LOGFONTA stock{};
+        ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
         return CreateControlFont({stock.lfFaceName, 8, false, false, stock.lfCharSet});
     }();
     return font.get();

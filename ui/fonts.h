@@ -10,7 +10,7 @@
 namespace tarnvel {
 
 struct FontRequest {
-    const wchar_t* face;
+    const char* face;  // in the ANSI code page
     double points;
     bool bold = false;
     bool underline = false;
@@ -19,15 +19,14 @@ struct FontRequest {
 
 ScopedFont CreateControlFont(const FontRequest& request);
 
-// The Traditional Chinese system face some controls are designed in. Where
-// the system lacks it (Western installs, Wine), a Latin face of the same size
-// takes its place: the lookalike that Windows would substitute draws Latin
-// letters and digits as empty boxes.
+// The Traditional Chinese system face some controls are designed in, by its
+// Chinese name where the ANSI code page can spell it, else by its English
+// name. Where the system lacks it (Western installs, Wine), a Latin face of
+// the same size takes its place: the lookalike that Windows would substitute
+// draws Latin letters and digits as empty boxes.
 ScopedFont CreateMingFont(double points);
 
 // The system's default dialog font (8 pt), for controls with no font of their own.
 HFONT DefaultGuiFont();
-
-bool IsFontFamilyInstalled(const wchar_t* face, BYTE charset);
 
 }  // namespace tarnvel

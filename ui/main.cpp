@@ -1,14 +1,13 @@
 // Tarnvel: ends the Windows session after a countdown.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "ui/application.h"
+#include "ui/ole_picture.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    // The picture decoder is an OLE service; the common controls give the
-    // buttons the system's visual style where it has one.
-    ::OleInitialize(nullptr);
+    // The common controls give the buttons the system's visual style where
+    // it has one.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     int exitCode = 0;
@@ -16,6 +15,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         tarnvel::Application application;
         exitCode = application.Run(showCommand);
     }
-    ::OleUninitialize();
+    tarnvel::EndOleIfStarted();
     return exitCode;
 }

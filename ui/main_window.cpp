@@ -1,11 +1,14 @@
 #include "ui/main_window.h"
 
+#include <string>
+
 #include "countdown/time_fields.h"
 #include "sysexit/exit_mode.h"
 #include "sysexit/os_family.h"
 #include "sysexit/shutdown_request_win32.h"
 #include "ui/app_identity.h"
 #include "ui/fonts.h"
+#include "ui/message_box.h"
 #include "ui/resource.h"
 #include "ui/window_geometry.h"
 
@@ -18,6 +21,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // Positions on the skin, in twips.
 constexpr TwipRect kText1[kFieldCount] = {{480, 3000, 495, 375}, {1145, 3000, 495, 375}, {1800, 3000, 495, 375}};
+constexpr const char* kText1Names[kFieldCount] = {"The hours field", "The minutes field", "The seconds field"};
 constexpr TwipRect kCommand1{480, 3480, 855, 255};
 constexpr TwipRect kCommand2{1440, 3480, 855, 255};
 constexpr TwipRect kCommand3{1440, 3720, 855, 240};
@@ -30,25 +34,21 @@ struct LabelSpec {
     const wchar_t* caption;
     TwipRect place;
 };
-// Sibling windows made first lie on top: the unit labels come before the
-// title, which they overlap at its bottom edge.
-constexpr LabelSpec kLabel1[] = {{IDC_LABEL1_0, L"Hour", {600, 2760, 495, 255}},
-                                 {IDC_LABEL1_1, L"Min", {1253, 2760, 495, 255}},
+// Drawn bottom to top: the unit labels lie over the title's bottom edge.
+constexpr LabelSpec kLabel1[] = {{IDC_LABEL1_3, L"Tarnvel", {600, 2450, 1815, 375}},
                                  {IDC_LABEL1_2, L"Sec", {1920, 2760, 495, 255}},
-                                 {IDC_LABEL1_3, L"Tarnvel", {600, 2450, 1815, 375}}};
+                                 {IDC_LABEL1_1, L"Min", {1253, 2760, 495, 255}},
+                                 {IDC_LABEL1_0, L"Hour", {600, 2760, 495, 255}}};
 
 }  // namespace
 
 HICON MainWindow::ClassIcon() {
-    return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARNVEL));
+    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TARNVEL));
 }
 
-MainWindow::MainWindow(const MainArtwork& artwork, SecondaryWindows& secondary, WindowLifetime& lifetime)
-    : artwork_(artwork), secondary_(secondary), lifetime_(lifetime) {}
-
-bool MainWindow::Open(int showCommand) {
+void MainWindow::Open(int showCommand) {
     WindowSpec spec;
-    spec.title = L"Tarnvel";
+    spec.title = "Tarnvel";
     spec.style = kMainStyle;
     spec.exStyle = kMainExStyle;
     // The design size; the load replaces it with the skin's size.
@@ -56,8 +56,7 @@ bool MainWindow::Open(int showCommand) {
     spec.y = 0;
     spec.width = Px(6930);
     spec.height = Px(5580);
-    if (!CreateFrom(spec))
-        return false;
+    Create(spec, "The main window");
     lifetime_.WindowOpened();
     CountdownHost& host = *this;
     controller_ = std::make_unique<CountdownControl>(fields_, command1_, command2_, timer1_, host);
@@ -67,67 +66,69 @@ bool MainWindow::Open(int showCommand) {
     ::ShowWindow(Handle(), showCommand);
     ::UpdateWindow(Handle());
     ::SetFocus(text1_[kHours].Handle());
-    return true;
 }
 
 void MainWindow::CreateControls() {
-    pic1_.Create(Handle(), IDC_PIC1);
+    pic1_.Create(Handle(), IDC_PIC1, "The skin box");
     pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
     const HWND skin = pic1_.Handle();
     mingButtonFont_ = CreateMingFont(9.75);
     mingFieldFont_ = CreateMingFont(12);
-    titleFont_ = CreateControlFont({L"Arial", 9.75, true});
+    titleFont_ = CreateControlFont({"Arial", 9.75, true});
 
     // Creation order is the keyboard order: hours, minutes, seconds, Start,
     // Reset, About, Option.
     for (int i = 0; i < kFieldCount; ++i) {
-        const TwipRect& r = kText1[i];
-        text1_[i].Create(skin, IDC_TEXT1_0 + i, Px(r.left), Px(r.top), Px(r.width), Px(r.height),
-                         mingFieldFont_.get());
-        text1_[i].onLeft = [this, i] { Text1_LostFocus(i); };
+        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, kText1[i], 0), mingFieldFont_.get(), kText1Names[i]);
+        text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
     }
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    command1_.Attach(CreateChildControl(skin, IDC_COMMAND1, L"BUTTON", L"Start", button, kCommand1,
-                                        mingButtonFont_.get()));
-    command2_.Attach(CreateChildControl(skin, IDC_COMMAND2, L"BUTTON", L"Reset", button, kCommand2,
-                                        mingButtonFont_.get()));
-    command3_ = CreateChildControl(skin, IDC_COMMAND3, L"BUTTON", L"About", button, kCommand3, DefaultGuiFont());
-    btnOption_ = CreateChildControl(skin, IDC_BTNOPTION, L"BUTTON", L"Option", button, kBtnOption, DefaultGuiFont());
+    command1_.Attach(CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, kCommand1,
+                                        mingButtonFont_.get(), "The Start button"));
+    command2_.Attach(CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, kCommand2,
+                                        mingButtonFont_.get(), "The Reset button"));
+    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, kCommand3, DefaultGuiFont(), "The About button");
+    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, kBtnOption, DefaultGuiFont(),
+                       "The Option button");
     timer1_.Attach(Handle());
-    CreateLabels();
 }
 
-void MainWindow::CreateLabels() {
-    const HWND skin = pic1_.Handle();
-    LabelLook onSkin;
-    onSkin.transparentOver = &pic1_;
-    onSkin.textColour = kWhite;
+void MainWindow::CreateDrawnControls() {
+    closePicture_.emplace(IDR_CLOSE_GIF, "The close picture");
+    DrawnLabel image1;
+    image1.id = IDC_IMAGE1;
+    image1.place = PixelRect(kImage1);
+    pic1_.AddDrawn(image1, &*closePicture_, [this] { ::DestroyWindow(Handle()); });  // unloads the window
 
-    image2_.Create(PlaceOn(skin, IDC_IMAGE2, kImage2), L"", onSkin);
-    image2_.ShowIcon(artwork_.icon);
+    ScopedWindowDc screen(nullptr);
     for (const LabelSpec& spec : kLabel1) {
-        LabelLook look = onSkin;
-        look.font = spec.id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont();
-        label1_[spec.id - IDC_LABEL1_0].Create(PlaceOn(skin, spec.id, spec.place), spec.caption, look);
-        if (spec.id == IDC_LABEL1_3) {
-            image1_.Create(PlaceOn(skin, IDC_IMAGE1, kImage1), L"", onSkin);
-            image1_.ShowPicture(artwork_.closePicture);
-            image1_.onClick = [this] { ::DestroyWindow(Handle()); };  // unloads the window
-        }
+        DrawnLabel label;
+        label.id = spec.id;
+        label.place = PixelRect(spec.place);
+        label.font = spec.id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont();
+        label.textColour = kWhite;
+        label.text = LabelText(screen.get(), label.font, spec.caption);
+        pic1_.AddDrawn(label);
     }
+    DrawnLabel image2;
+    image2.id = IDC_IMAGE2;
+    image2.place = PixelRect(kImage2);
+    image2.icon = icon_;
+    pic1_.AddDrawn(image2);
 }
 
 void MainWindow::Form_Load() {
     glngWhichWindows32 = WhichWindows32FromVersion(QueryWindowsVersion());
     // The skin box is borderless, in pixels, keeps its picture in a memory
     // image and takes the picture's size; the window then takes the box's.
-    pic1_.AssignPicture(*artwork_.skin);
+    pic1_.AssignPicture(GifPicture(IDR_SKIN_GIF, "The skin picture"));
     const SIZE size = pic1_.Size();
     ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ScopedRegion region = pic1_.BuildRegion();
     // Once the window has the region the system owns it; on failure it stays ours.
     if (region && ::SetWindowRgn(Handle(), region.get(), TRUE))
         region.release();
+    CreateDrawnControls();
     glngExitMode = kExitPowerOff;
 }
 
@@ -145,7 +146,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::DestroyWindow(Handle());
             return 0;
         case WM_DESTROY:
-            timer1_.SetEnabled(false);
+            timer1_.Stop();
             // The notice cannot be closed by hand: it goes with the main window.
             secondary_.CloseNotice();
             return 0;
@@ -177,16 +178,6 @@ void MainWindow::OnCommand(int id) {
     }
 }
 
-void MainWindow::Text1_LostFocus(int index) {
-    if (!Handle())
-        return;
-    const LeavingResult settled = NormaliseOnLeaving(index, text1_[index].Text());
-    if (settled.showLimitMessage)
-        ShowConfirmMessage(kLimitMessage);
-    if (settled.text != text1_[index].Text())
-        text1_[index].SetText(settled.text);
-}
-
 void MainWindow::pic1_MouseDown(UINT pressed) {
     if (pressed != WM_LBUTTONDOWN) {
         // The caption-drag loop would go on after this button is released.
@@ -198,7 +189,7 @@ void MainWindow::pic1_MouseDown(UINT pressed) {
 }
 
 void MainWindow::ShowConfirmMessage(const std::string& text) {
-    ::MessageBoxA(Handle(), text.c_str(), kConfirmTitle, MB_OK | MB_ICONSTOP);
+    ShowMessageBox(Handle(), text, kConfirmTitle, MB_OK | MB_ICONSTOP);
 }
 
 void MainWindow::ShowTimeUpNotice() {
@@ -210,13 +201,18 @@ bool MainWindow::NeedsShutdownPrivilege() const {
 }
 
 void MainWindow::EnableShutdownPrivilege() {
-    Win32PrivilegeApi api(Handle());
+    Win32PrivilegeApi api([this](const std::string& prompt) { ShowMessageBox(Handle(), prompt, kAppTitle, MB_OK); });
     tarnvel::EnableShutdownPrivilege(api);
 }
 
 void MainWindow::RequestSessionEnd() {
     Win32SessionApi api;
     tarnvel::RequestSessionEnd(api, glngExitMode);
+}
+
+void MainWindow::ReportTimerFailure() {
+    const std::string prompt = "SetTimer error==" + std::to_string(timer1_.FailureCode());
+    ShowMessageBox(Handle(), prompt, kAppTitle, MB_OK);
 }
 
 }  // namespace tarnvel

@@ -9,44 +9,31 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "countdown/countdown_control.h"
 #include "ui/countdown_bindings.h"
 #include "ui/gdi_handles.h"
-#include "ui/label_control.h"
-#include "ui/picture.h"
+#include "ui/gif_picture.h"
 #include "ui/picture_box.h"
+#include "ui/secondary_windows.h"
 #include "ui/time_field.h"
 #include "ui/window_base.h"
-#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 
-// What the main window opens and closes besides itself.
-class SecondaryWindows {
-public:
-    virtual ~SecondaryWindows() = default;
-    virtual void ShowOptions() = 0;
-    virtual void ShowAbout() = 0;
-    virtual void ShowNotice() = 0;
-    virtual void CloseNotice() = 0;
-};
-
-struct MainArtwork {
-    HICON icon;
-    const Picture* skin;
-    const Picture* closePicture;
-};
-
 class MainWindow : public BaseWindow<MainWindow>, private CountdownHost {
 public:
-    static constexpr wchar_t kClassName[] = L"TarnvelMain";
+    static constexpr char kClassName[] = "TarnvelMain";
     static HICON ClassIcon();
 
-    MainWindow(const MainArtwork& artwork, SecondaryWindows& secondary, WindowLifetime& lifetime);
+    MainWindow(HICON icon, SecondaryWindows& secondary, WindowLifetime& lifetime)
+        : icon_(icon), secondary_(secondary), lifetime_(lifetime) {}
+    ~MainWindow() { DestroyDetached(); }
 
     // Creates the window and its controls, runs the load steps and shows it.
-    bool Open(int showCommand);
+    // Throws WindowsFailure when a part of it cannot be made.
+    void Open(int showCommand);
 
     std::int32_t glngWhichWindows32 = 0;
 
@@ -55,10 +42,9 @@ public:
 
 private:
     void CreateControls();
-    void CreateLabels();
+    void CreateDrawnControls();
     void Form_Load();
     void OnCommand(int id);
-    void Text1_LostFocus(int index);
     void pic1_MouseDown(UINT pressed);
 
     // CountdownHost
@@ -67,24 +53,21 @@ private:
     bool NeedsShutdownPrivilege() const override;
     void EnableShutdownPrivilege() override;
     void RequestSessionEnd() override;
+    void ReportTimerFailure() override;
 
-    MainArtwork artwork_;
+    HICON icon_;
     SecondaryWindows& secondary_;
     WindowLifetime& lifetime_;
 
     ScopedFont mingButtonFont_;
     ScopedFont mingFieldFont_;
     ScopedFont titleFont_;
+    std::optional<GifPicture> closePicture_;
 
     PictureBox pic1_;
     std::array<TimeField, kFieldCount> text1_;
-    std::array<LabelControl, 4> label1_;
-    LabelControl image1_;
-    LabelControl image2_;
     PushButton command1_{kIdleTag};
     PushButton command2_;
-    HWND command3_ = nullptr;
-    HWND btnOption_ = nullptr;
     WindowTimer timer1_{1, 1000};
     FieldControls fields_{text1_};
     std::unique_ptr<CountdownControl> controller_;

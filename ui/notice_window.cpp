@@ -21,21 +21,31 @@ HBRUSH NoticeWindow::ClassBackground() {
 
 void NoticeWindow::Show() {
     if (!Exists()) {
-        if (!CreateFrom(TopLevelSpec(L"Time's UP!!!", kStyle, kExStyle, 2580, 870)))
-            return;
-        lifetime_.WindowOpened();
-        font_ = CreateControlFont({L"Arial", 9, true});
-        LabelLook look;
-        look.font = font_.get();
-        look.textColour = kDarkRed;
-        label1_.Create(PlaceOn(Handle(), IDC_NOTICE_LABEL1, {120, 240, 2295, 495}),
-                       L"Orlem: Time to terminate your window program! ^_^", look);
-        CentreOnScreen(Handle());
+        try {
+            Load();
+        } catch (...) {
+            if (Exists())
+                ::DestroyWindow(Handle());  // never left half made
+            throw;
+        }
     }
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     // Painted now: the session-ending request follows straight after.
     ::UpdateWindow(Handle());
     ::GdiFlush();
+}
+
+void NoticeWindow::Load() {
+    Create(TopLevelSpec("Time's UP!!!", kStyle, kExStyle, 2580, 870), "The time-up notice");
+    lifetime_.WindowOpened();
+    font_ = CreateControlFont({"Arial", 9, true});
+    label1_.id = IDC_NOTICE_LABEL1;
+    label1_.place = PixelRect({120, 240, 2295, 495});
+    label1_.text = "Orlem: Time to terminate your window program! ^_^";
+    label1_.font = font_.get();
+    label1_.textColour = kDarkRed;
+    label1_.opaque = true;
+    CentreOnScreen(Handle());
 }
 
 void NoticeWindow::Close() {
@@ -44,9 +54,19 @@ void NoticeWindow::Close() {
 }
 
 LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE)
-        return 0;  // nothing on screen offers to close it
-    return Default(message, wParam, lParam);
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(Handle(), &ps);
+            label1_.Paint(dc);
+            ::EndPaint(Handle(), &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            return 0;  // nothing on screen offers to close it
+        default:
+            return Default(message, wParam, lParam);
+    }
 }
 
 void NoticeWindow::OnDestroyed() {

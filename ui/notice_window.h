@@ -1,23 +1,25 @@
 #pragma once
 // The time-up notice: a small captioned window with no system menu and no
 // close button, shown when the count runs out, just before the session-ending
-// request. It has nothing to click; it goes when the main window goes.
+// request. It has nothing to click; it goes when the main window goes. Its
+// one label has no window: the notice draws it.
 
 #include <windows.h>
 
+#include "ui/drawn_label.h"
 #include "ui/gdi_handles.h"
-#include "ui/label_control.h"
+#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
-#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 
 class NoticeWindow : public BaseWindow<NoticeWindow> {
 public:
-    static constexpr wchar_t kClassName[] = L"TarnvelNotice";
+    static constexpr char kClassName[] = "TarnvelNotice";
     static HBRUSH ClassBackground();
 
     explicit NoticeWindow(WindowLifetime& lifetime) : lifetime_(lifetime) {}
+    ~NoticeWindow() { DestroyDetached(); }
 
     // Creates the window the first time, shows it and paints it at once.
     void Show();
@@ -27,9 +29,11 @@ public:
     void OnDestroyed();
 
 private:
+    void Load();
+
     WindowLifetime& lifetime_;
     ScopedFont font_;
-    LabelControl label1_;
+    DrawnLabel label1_;
 };
 
 }  // namespace tarnvel

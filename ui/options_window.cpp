@@ -1,6 +1,7 @@
 #include "ui/options_window.h"
 
 #include <cstdint>
+#include <string>
 
 #include "sysexit/exit_mode.h"
 #include "ui/fonts.h"
@@ -10,40 +11,63 @@
 namespace tarnvel {
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 struct ModeButton {
-    const wchar_t* caption;
+    const char* caption;
     std::int32_t mode;
     TwipRect place;
 };
-constexpr ModeButton kModes[] = {{L"Log Off", kExitLogOff, {240, 120, 1095, 375}},
-                                 {L"Shutdown", kExitShutdown, {240, 480, 2295, 375}},
-                                 {L"Reboot", kExitReboot, {240, 840, 1095, 375}},
-                                 {L"Power Off", kExitPowerOff, {240, 1200, 1335, 375}}};
+constexpr ModeButton kModes[] = {{"Log Off", kExitLogOff, {240, 120, 1095, 375}},
+                                 {"Shutdown", kExitShutdown, {240, 480, 2295, 375}},
+                                 {"Reboot", kExitReboot, {240, 840, 1095, 375}},
+                                 {"Power Off", kExitPowerOff, {240, 1200, 1335, 375}}};
 constexpr int kModeCount = 4;
 constexpr TwipRect kChange{1440, 840, 855, 735};
 
 }  // namespace
 
+OptionsWindow::~OptionsWindow() {
+    DestroyDetached();
+    if (hiddenOwner_)
+        ::DestroyWindow(hiddenOwner_);
+}
+
 void OptionsWindow::Show() {
     if (!Exists()) {
-        if (!CreateFrom(TopLevelSpec(L"Option", kStyle, kExStyle, 2550, 1710, owner_)))
-            return;
-        lifetime_.WindowOpened();
-        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-        for (int i = 0; i < kModeCount; ++i) {
-            const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
-            CreateChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, L"BUTTON", kModes[i].caption,
-                               BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont());
+        try {
+            Load();
+        } catch (...) {
+            if (Exists())
+                ::DestroyWindow(Handle());  // never left half made
+            throw;
         }
-        CreateChildControl(Handle(), IDC_OPTION_CHANGE, L"BUTTON", L"Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP,
-                           kChange, DefaultGuiFont());
-        Form_Load();
     }
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
+}
+
+void OptionsWindow::Load() {
+    if (!hiddenOwner_) {
+        WindowSpec owner;
+        owner.style = WS_POPUP;
+        owner.x = owner.y = owner.width = owner.height = 0;
+        hiddenOwner_ = CreateWindowChecked(owner, "STATIC", nullptr, "The Options window's owner");
+    }
+    Create(TopLevelSpec("Option", kStyle, kExStyle, 2550, 1710, hiddenOwner_), "The Options window");
+    lifetime_.WindowOpened();
+    KeepOnWorkArea(Handle());
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    for (int i = 0; i < kModeCount; ++i) {
+        const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
+        const std::string what = std::string("The ") + kModes[i].caption + " choice";
+        CreateChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, "BUTTON", kModes[i].caption,
+                           BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont(), what.c_str());
+    }
+    CreateChildControl(Handle(), IDC_OPTION_CHANGE, "BUTTON", "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange,
+                       DefaultGuiFont(), "The Change button");
+    Form_Load();
 }
 
 void OptionsWindow::Form_Load() {
@@ -53,6 +77,8 @@ void OptionsWindow::Form_Load() {
         if (glngExitMode == kModes[i].mode)
             selected = i;
     ::CheckRadioButton(Handle(), IDC_OPTIONSHUTDOWN_0, IDC_OPTIONSHUTDOWN_3, IDC_OPTIONSHUTDOWN_0 + selected);
+    // The keyboard starts on the selected choice, as in a dialog box.
+    SetFocusOnActivation(::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + selected));
 }
 
 void OptionsWindow::Command1_Click() {
@@ -93,9 +119,9 @@ void OptionsWindow::DrawChangeButton(const DRAWITEMSTRUCT& item) const {
     ::SetBkMode(item.hDC, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     ::SetTextColor(item.hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    wchar_t text[32] = {};
-    ::GetWindowTextW(item.hwndItem, text, 32);
-    ::DrawTextW(item.hDC, text, -1, &caption, DT_CENTER | DT_TOP | DT_SINGLELINE);
+    char text[32] = {};
+    ::GetWindowTextA(item.hwndItem, text, sizeof text);
+    ::DrawTextA(item.hDC, text, -1, &caption, DT_CENTER | DT_TOP | DT_SINGLELINE);
     if (item.itemState & ODS_FOCUS) {
         RECT focus = face;
         ::InflateRect(&focus, -3, -3);

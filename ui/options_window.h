@@ -5,19 +5,17 @@
 
 #include <windows.h>
 
+#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
-#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 
 class OptionsWindow : public BaseWindow<OptionsWindow> {
 public:
-    static constexpr wchar_t kClassName[] = L"TarnvelOption";
+    static constexpr char kClassName[] = "TarnvelOption";
 
-    // owner: a hidden window of the program (not the main window), which keeps
-    // the dialog out of the taskbar without tying it to any visible window.
-    OptionsWindow(HICON icon, HWND owner, WindowLifetime& lifetime)
-        : icon_(icon), owner_(owner), lifetime_(lifetime) {}
+    OptionsWindow(HICON icon, WindowLifetime& lifetime) : icon_(icon), lifetime_(lifetime) {}
+    ~OptionsWindow();
 
     // Loads the window afresh if it is closed, or brings it forward.
     void Show();
@@ -26,13 +24,16 @@ public:
     void OnDestroyed() { lifetime_.WindowClosed(); }
 
 private:
+    void Load();
     void Form_Load();
     void Command1_Click();
     void DrawChangeButton(const DRAWITEMSTRUCT& item) const;
 
     HICON icon_;
-    HWND owner_;
     WindowLifetime& lifetime_;
+    // An invisible window of the program that owns the dialog, so that the
+    // dialog has no taskbar button and still belongs to no visible window.
+    HWND hiddenOwner_ = nullptr;
 };
 
 }  // namespace tarnvel

@@ -1,5 +1,9 @@
 #include "ui/picture_box.h"
 
+#include <windowsx.h>
+
+#include <utility>
+
 #include "ui/picture_region_win32.h"
 
 namespace tarnvel {
@@ -23,7 +27,7 @@ UINT PressOf(UINT message) {
 
 }  // namespace
 
-bool PictureBox::Create(HWND parent, int id) {
+void PictureBox::Create(HWND parent, int id, const char* what) {
     WindowSpec spec;
     spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     spec.exStyle = WS_EX_CONTROLPARENT;
@@ -33,34 +37,72 @@ bool PictureBox::Create(HWND parent, int id) {
     spec.height = 0;
     spec.parent = parent;
     spec.id = id;
-    return CreateFrom(spec);
+    BaseWindow::Create(spec, what);
 }
 
-void PictureBox::AssignPicture(const Picture& picture) {
-    size_ = picture.SizeInPixels();
-    memory_ = MemoryImage(size_.cx, size_.cy);
-    const RECT all{0, 0, size_.cx, size_.cy};
-    ::FillRect(memory_.Dc(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
-    picture.Draw(memory_.Dc(), 0, 0);
-    ::SetWindowPos(Handle(), nullptr, 0, 0, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+void PictureBox::AssignPicture(const GifPicture& picture) {
+    image_ = MemoryImage(picture.Width(), picture.Height(), "The skin picture's image");
+    composed_ = MemoryImage(picture.Width(), picture.Height(), "The skin picture's image");
+    const RECT all{0, 0, picture.Width(), picture.Height()};
+    ::FillRect(image_.Dc(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
+    picture.DrawInto(image_, 0, 0);
+    ::SetWindowPos(Handle(), nullptr, 0, 0, picture.Width(), picture.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 ScopedRegion PictureBox::BuildRegion() const {
-    return CreatePictureRegionFromImage(memory_, size_.cx, size_.cy);
+    return CreatePictureRegionFromImage(image_, image_.Width(), image_.Height());
 }
 
-void PictureBox::CopyImage(HDC target, int sourceX, int sourceY, int width, int height) const {
-    if (memory_)
-        ::BitBlt(target, 0, 0, width, height, memory_.Dc(), sourceX, sourceY, SRCCOPY);
+void PictureBox::AddDrawn(const DrawnLabel& label, const GifPicture* picture, std::function<void()> onClick) {
+    drawn_.push_back({label, picture, std::move(onClick)});
+    ::InvalidateRect(Handle(), &label.place, TRUE);
 }
 
-void PictureBox::PaintBehind(HWND child, HDC dc) const {
-    RECT client;
-    ::GetClientRect(child, &client);
-    POINT origin{0, 0};
-    ::MapWindowPoints(child, Handle(), &origin, 1);
-    CopyImage(dc, origin.x, origin.y, client.right, client.bottom);
+void PictureBox::Paint(HDC dc) {
+    if (!image_)
+        return;
+    // Composed in memory first, so that the screen never shows the picture
+    // without its labels.
+    ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
+    for (const Drawn& item : drawn_) {
+        if (item.picture)
+            item.picture->DrawInto(composed_, item.label.place.left, item.label.place.top);
+        item.label.Paint(composed_.Dc());
+    }
+    ::BitBlt(dc, 0, 0, image_.Width(), image_.Height(), composed_.Dc(), 0, 0, SRCCOPY);
+}
+
+const PictureBox::Drawn* PictureBox::DrawnAt(LPARAM position) const {
+    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    // The one drawn last lies on top.
+    for (auto item = drawn_.rbegin(); item != drawn_.rend(); ++item)
+        if (item->label.Contains(point))
+            return &*item;
+    return nullptr;
+}
+
+void PictureBox::OnPress(UINT message, LPARAM position) {
+    if (const Drawn* item = DrawnAt(position)) {
+        // A press on a drawn control is that control's; only the left
+        // button clicks it, when released over it.
+        if (PressOf(message) == WM_LBUTTONDOWN && item->onClick) {
+            pressed_ = item;
+            ::SetCapture(Handle());
+        }
+        return;
+    }
+    if (onMouseDown)
+        onMouseDown(PressOf(message));
+}
+
+void PictureBox::OnLeftRelease(LPARAM position) {
+    const Drawn* pressed = std::exchange(pressed_, nullptr);
+    if (!pressed)
+        return;
+    ::ReleaseCapture();
+    if (DrawnAt(position) == pressed)
+        pressed->onClick();
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -72,12 +114,14 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(Handle(), &ps);
-            CopyImage(dc, 0, 0, size_.cx, size_.cy);
+            Paint(dc);
             ::EndPaint(Handle(), &ps);
             return 0;
         }
         case WM_PRINTCLIENT:  // themed controls ask for what lies behind their corners
-            CopyImage(reinterpret_cast<HDC>(wParam), 0, 0, size_.cx, size_.cy);
+            if (image_)
+                ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0,
+                         SRCCOPY);
             return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -87,16 +131,21 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDBLCLK:
         case WM_XBUTTONDBLCLK:
-            if (onMouseDown)
-                onMouseDown(PressOf(message));
+            OnPress(message, lParam);
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
+        case WM_LBUTTONUP:
+            OnLeftRelease(lParam);
+            return 0;
+        case WM_CAPTURECHANGED:
+            pressed_ = nullptr;
+            return 0;
         case WM_COMMAND:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_DRAWITEM:
             // The controls on the picture belong to the main window.
-            return ::SendMessageW(::GetParent(Handle()), message, wParam, lParam);
+            return ::SendMessageA(::GetParent(Handle()), message, wParam, lParam);
         default:
             return Default(message, wParam, lParam);
     }

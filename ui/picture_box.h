@@ -1,34 +1,41 @@
 #pragma once
 // The main window's skin holder: a borderless child that keeps its picture
 // in a memory image (drawn over its own background colour, which transparent
-// picture pixels leave showing), sizes itself to the picture, paints from the
-// memory image, and hands every mouse-button press on its bare surface to
-// its owner. Controls placed on it are its children.
+// picture pixels leave showing), sizes itself to the picture, and paints
+// from the memory image. The labels and images that lie on it have no
+// windows: it draws them over the picture and finds them under the mouse.
+// A press on one of them goes to it; every mouse-button press on the bare
+// surface goes to the owner. Controls with windows placed on it are its
+// children.
 
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
+#include "ui/drawn_label.h"
 #include "ui/gdi_handles.h"
-#include "ui/label_control.h"
-#include "ui/picture.h"
+#include "ui/gif_picture.h"
+#include "ui/memory_image.h"
 #include "ui/window_base.h"
 #include "ui/window_drag.h"
 
 namespace tarnvel {
 
-class PictureBox : public BaseWindow<PictureBox>, public Backdrop {
+class PictureBox : public BaseWindow<PictureBox> {
 public:
-    static constexpr wchar_t kClassName[] = L"TarnvelPictureBox";
+    static constexpr char kClassName[] = "TarnvelPictureBox";
 
-    bool Create(HWND parent, int id);
+    void Create(HWND parent, int id, const char* what);
     // Takes the picture's size and draws it into the memory image.
-    void AssignPicture(const Picture& picture);
-    SIZE Size() const noexcept { return size_; }
+    void AssignPicture(const GifPicture& picture);
+    SIZE Size() const noexcept { return {image_.Width(), image_.Height()}; }
     // The window region of the picture: every pixel not of the top-left colour.
     ScopedRegion BuildRegion() const;
 
-    void PaintBehind(HWND child, HDC dc) const override;
+    // A windowless control on the picture, drawn over it in the order added,
+    // with an optional picture under its label and a handler of its click.
+    void AddDrawn(const DrawnLabel& label, const GifPicture* picture = nullptr, std::function<void()> onClick = {});
 
     // Any mouse button pressed on the bare picture (the press message).
     std::function<void(UINT pressed)> onMouseDown;
@@ -36,13 +43,23 @@ public:
     void DragWithOtherButton(HWND movedWindow, UINT pressed) { drag_.Begin(Handle(), movedWindow, pressed); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnDestroyed() {}
 
 private:
-    void CopyImage(HDC target, int sourceX, int sourceY, int width, int height) const;
+    struct Drawn {
+        DrawnLabel label;
+        const GifPicture* picture;
+        std::function<void()> onClick;
+    };
 
-    SIZE size_{};
-    MemoryImage memory_;
+    void Paint(HDC dc);
+    const Drawn* DrawnAt(LPARAM position) const;
+    void OnPress(UINT message, LPARAM position);
+    void OnLeftRelease(LPARAM position);
+
+    MemoryImage image_;
+    MemoryImage composed_;  // the picture with the drawn controls over it, painted from
+    std::vector<Drawn> drawn_;
+    const Drawn* pressed_ = nullptr;
     WindowDrag drag_;
 };
 

@@ -64,12 +64,15 @@ private:
 }  // namespace picture_region_detail
 
 // Returns the union of all runs, or Handle{} when no pixel differs from the
-// key colour. The caller owns the result.
+// key colour or the picture has no pixels (then none is read: an empty
+// picture has no top-left pixel). The caller owns the result.
 template <class PixelSource, class RegionOps>
 typename RegionOps::Handle CreatePictureRegion(PixelSource& picture, RegionOps& ops) {
     const std::int32_t width = picture_region_detail::RoundSize(picture.ScaleWidth());
     const std::int32_t height = picture_region_detail::RoundSize(picture.ScaleHeight());
     picture_region_detail::RunCollector<RegionOps> runs(ops);
+    if (width <= 0 || height <= 0)
+        return runs.Result();
 
     const std::uint32_t key = picture.Pixel(0, 0);
     for (std::int32_t y = 0; y < height; ++y) {

@@ -4,12 +4,6 @@
 
 namespace tarnvel {
 
-ScopedRegion CreatePictureRegionFromDc(HDC dc, int width, int height) {
-    DcPixelSource picture(dc, static_cast<float>(width), static_cast<float>(height));
-    GdiRegionOps ops;
-    return ScopedRegion(CreatePictureRegion(picture, ops));
-}
-
 ScopedRegion CreatePictureRegionFromImage(const MemoryImage& image, int width, int height) {
     ImagePixelSource picture(image, static_cast<float>(width), static_cast<float>(height));
     GdiRegionOps ops;

@@ -1,6 +1,6 @@
 #pragma once
-// The GDI side of the region builder: pixels read with GetPixel from a
-// device context, rectangles made with CreateRectRgn and united with
+// The GDI side of the region builder: pixels read straight from a memory
+// image's own bits, rectangles made with CreateRectRgn and united with
 // CombineRgn.
 
 #include <windows.h>
@@ -8,28 +8,16 @@
 #include <cstdint>
 
 #include "ui/gdi_handles.h"
+#include "ui/memory_image.h"
 
 namespace tarnvel {
 
-class DcPixelSource {
-public:
-    DcPixelSource(HDC dc, float scaleWidth, float scaleHeight) : dc_(dc), width_(scaleWidth), height_(scaleHeight) {}
-    float ScaleWidth() const { return width_; }
-    float ScaleHeight() const { return height_; }
-    std::uint32_t Pixel(int x, int y) const { return ::GetPixel(dc_, x, y); }
-
-private:
-    HDC dc_;
-    float width_;
-    float height_;
-};
-
-// The same pixels read straight from a memory image's own bits, in the same
-// order and with the same colour values as GetPixel gives: no call per pixel.
+// The pixels of a memory image in the order and with the colour values that
+// GetPixel gives for them (0x00BBGGRR), with no call per pixel.
 class ImagePixelSource {
 public:
     ImagePixelSource(const MemoryImage& image, float scaleWidth, float scaleHeight)
-        : pixels_(image.Pixels()), stride_(static_cast<int>(scaleWidth)), width_(scaleWidth), height_(scaleHeight) {}
+        : pixels_(image.Pixels()), stride_(image.Width()), width_(scaleWidth), height_(scaleHeight) {}
     float ScaleWidth() const { return width_; }
     float ScaleHeight() const { return height_; }
     std::uint32_t Pixel(int x, int y) const {
@@ -51,11 +39,8 @@ struct GdiRegionOps {
     void DeleteObject(Handle region) { ::DeleteObject(region); }
 };
 
-// The region of the picture held in a memory DC, read with GetPixel; null
-// when it has none.
-ScopedRegion CreatePictureRegionFromDc(HDC dc, int width, int height);
-
-// The same region read from the image's own bits.
+// The region of the picture in the image's top-left width x height pixels;
+// null when it has none.
 ScopedRegion CreatePictureRegionFromImage(const MemoryImage& image, int width, int height);
 
 }  // namespace tarnvel

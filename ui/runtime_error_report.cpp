@@ -6,6 +6,8 @@
 
 #include "countdown/runtime_failure.h"
 #include "ui/app_identity.h"
+#include "ui/message_box.h"
+#include "ui/message_guard.h"
 
 namespace tarnvel {
 
@@ -19,8 +21,15 @@ void ReportRuntimeFailureAndEnd(std::exception_ptr failure) noexcept {
         text += ":\n\n" + std::string(other.what());
     } catch (...) {
     }
-    ::MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ShowMessageBox(nullptr, text, kAppTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     ::ExitProcess(1);
+}
+
+void ReportWindowsFailure(const WindowsFailure& failure) noexcept {
+    try {
+        ShowMessageBox(nullptr, failure.what(), kAppTitle, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    } catch (...) {
+    }
 }
 
 }  // namespace tarnvel

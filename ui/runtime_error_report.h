@@ -1,6 +1,7 @@
 #pragma once
-// The one place where a run-time failure ends the program: a message box
-// names the error, then the process ends.
+// Where failures end up in front of the user: a run-time failure of the count
+// is named in a message box and ends the program; a part of the program that
+// Windows could not make is named in a message box too.
 
 #include <exception>
 

@@ -1,9 +1,6 @@
 #include "ui/time_field.h"
 
-#include <utility>
-
 #include "countdown/time_fields.h"
-#include "ui/runtime_error_report.h"
 
 namespace tarnvel {
 namespace {
@@ -13,13 +10,6 @@ constexpr UINT kSelectAllMessage = WM_APP + 1;
 constexpr UINT kLeftMessage = WM_APP + 2;
 constexpr UINT_PTR kLeftRetryTimer = 0x7A17;
 constexpr UINT kLeftRetryMs = 100;
-
-std::string Narrow(const std::wstring& wide) {
-    std::string narrow;
-    for (wchar_t c : wide)
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
 
 bool IsOwnWindow(HWND window) {
     return window && ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
@@ -42,44 +32,28 @@ bool IsPasteKey(WPARAM key) {
 
 }  // namespace
 
-bool TimeField::Create(HWND parent, int id, int x, int y, int width, int height, HFONT font) {
-    edit_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"00",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_CENTER | ES_AUTOHSCROLL, x, y, width, height,
-                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                              nullptr);
-    if (!edit_)
-        return false;
-    ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    ::SendMessageW(edit_, EM_LIMITTEXT, kFieldMaxLength, 0);
-    ::SetWindowLongPtrW(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    original_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TimeField::Procedure)));
-    return true;
+void TimeField::Create(const WindowSpec& place, HFONT font, const char* what) {
+    WindowSpec spec = place;
+    spec.title = "00";
+    spec.style |= WS_TABSTOP | ES_CENTER | ES_AUTOHSCROLL;
+    spec.exStyle |= WS_EX_CLIENTEDGE;
+    CreateControl(spec, "EDIT", what);
+    ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageA(Handle(), EM_LIMITTEXT, kFieldMaxLength, 0);
 }
 
 std::string TimeField::Text() const {
-    wchar_t buffer[64] = {};
-    ::GetWindowTextW(edit_, buffer, 64);
-    return Narrow(buffer);
+    char buffer[64] = {};
+    ::GetWindowTextA(Handle(), buffer, sizeof buffer);
+    return buffer;
 }
 
 void TimeField::SetText(const std::string& text) {
-    ::SetWindowTextW(edit_, std::wstring(text.begin(), text.end()).c_str());
+    ::SetWindowTextA(Handle(), text.c_str());
 }
 
 void TimeField::SetEnabled(bool enabled) {
-    ::EnableWindow(edit_, enabled ? TRUE : FALSE);
-}
-
-LRESULT CALLBACK TimeField::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<TimeField*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportRuntimeFailureAndEnd(std::current_exception());
-    }
+    ::EnableWindow(Handle(), enabled ? TRUE : FALSE);
 }
 
 LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -88,7 +62,7 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_IME_CHAR:
             if (FilterKeyPress(static_cast<int>(wParam)) == 0)
                 return 0;
-            return ::CallWindowProcW(original_, edit_, WM_CHAR, wParam, lParam);
+            return CallOriginal(WM_CHAR, wParam, lParam);
         case WM_PASTE:
             if (!ClipboardIsDigitsOnly())
                 return 0;
@@ -100,24 +74,24 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_SETFOCUS:
             // After the click that brought the focus has placed the caret.
-            ::PostMessageW(edit_, kSelectAllMessage, 0, 0);
+            ::PostMessageA(Handle(), kSelectAllMessage, 0, 0);
             break;
         case kSelectAllMessage:
-            if (::GetFocus() == edit_)
-                ::SendMessageW(edit_, EM_SETSEL, 0, ::GetWindowTextLengthW(edit_));
+            if (::GetFocus() == Handle())
+                ::SendMessageA(Handle(), EM_SETSEL, 0, ::GetWindowTextLengthA(Handle()));
             return 0;
         case WM_KILLFOCUS:
             // Only a move to another window of the program leaves the field;
             // switching to another program and back does not.
             if (IsOwnWindow(reinterpret_cast<HWND>(wParam)))
-                ::PostMessageW(edit_, kLeftMessage, 0, 0);
+                ::PostMessageA(Handle(), kLeftMessage, 0, 0);
             break;
         case kLeftMessage:
             // A message box opened while another window is being moved
             // takes the mouse from the move, which then never ends: wait
             // until the move is over.
             if (IsMovingOrSizing()) {
-                ::SetTimer(edit_, kLeftRetryTimer, kLeftRetryMs, nullptr);
+                ::SetTimer(Handle(), kLeftRetryTimer, kLeftRetryMs, nullptr);
                 return 0;
             }
             if (onLeft)
@@ -126,29 +100,22 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam != kLeftRetryTimer)
                 break;
-            ::KillTimer(edit_, kLeftRetryTimer);
-            ::PostMessageW(edit_, kLeftMessage, 0, 0);
+            ::KillTimer(Handle(), kLeftRetryTimer);
+            ::PostMessageA(Handle(), kLeftMessage, 0, 0);
             return 0;
-        case WM_NCDESTROY: {
-            HWND edit = std::exchange(edit_, nullptr);
-            ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-            ::SetWindowLongPtrW(edit, GWLP_USERDATA, 0);
-            return ::CallWindowProcW(original_, edit, message, wParam, lParam);
-        }
         default:
             break;
     }
-    return ::CallWindowProcW(original_, edit_, message, wParam, lParam);
+    return CallOriginal(message, wParam, lParam);
 }
 
 bool TimeField::ClipboardIsDigitsOnly() const {
-    if (!::OpenClipboard(edit_))
+    if (!::OpenClipboard(Handle()))
         return false;
     bool digitsOnly = true;  // no text on the clipboard: the paste inserts nothing
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            const std::wstring wide(text);
-            digitsOnly = IsAcceptablePaste(Narrow(wide));
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const auto* text = static_cast<const char*>(::GlobalLock(data))) {
+            digitsOnly = IsAcceptablePaste(text);
             ::GlobalUnlock(data);
         }
     }

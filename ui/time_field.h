@@ -2,23 +2,21 @@
 // One time field: a centred two-character edit control that takes only
 // digits and backspace from the keyboard, only all-digit text from a paste,
 // selects its whole text when it gets the focus, and tells its owner when
-// the focus has left it.
+// the focus has left it for another window of the program.
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "ui/subclassed_control.h"
+
 namespace tarnvel {
 
-class TimeField {
+class TimeField : public SubclassedControl<TimeField> {
 public:
-    TimeField() = default;
-    TimeField(const TimeField&) = delete;
-    TimeField& operator=(const TimeField&) = delete;
-
-    bool Create(HWND parent, int id, int x, int y, int width, int height, HFONT font);
-    HWND Handle() const noexcept { return edit_; }
+    // Throws WindowsFailure naming `what` when the edit cannot be made.
+    void Create(const WindowSpec& place, HFONT font, const char* what);
 
     std::string Text() const;
     void SetText(const std::string& text);
@@ -28,13 +26,10 @@ public:
     // shows comes after the focus change has completed).
     std::function<void()> onLeft;
 
-private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    bool ClipboardIsDigitsOnly() const;
 
-    HWND edit_ = nullptr;
-    WNDPROC original_ = nullptr;
+private:
+    bool ClipboardIsDigitsOnly() const;
 };
 
 }  // namespace tarnvel

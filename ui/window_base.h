@@ -1,26 +1,36 @@
 #pragma once
 // A window class per C++ class: the static procedure binds the object at
-// WM_NCCREATE and forwards every message to Derived::HandleMessage. No
-// exception leaves the procedure: a run-time failure of the count is
-// reported there and ends the program.
+// WM_NCCREATE and forwards every message to Derived::HandleMessage, inside
+// the program's failure boundary. The object is detached from its window at
+// WM_NCDESTROY, and before it tears a still-living window down, so no
+// message ever reaches an object that is gone. Top-level windows keep the
+// focus of their controls across deactivation, as dialog boxes do.
 
 #include <windows.h>
 
-#include "ui/runtime_error_report.h"
+#include <utility>
+
+#include "ui/fallible_calls.h"
+#include "ui/message_guard.h"
+#include "ui/windows_failure.h"
 
 namespace tarnvel {
 
 struct WindowSpec {
-    const wchar_t* title = L"";
+    const char* title = "";
     DWORD style = 0;
     DWORD exStyle = 0;
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
     int width = CW_USEDEFAULT;
     int height = CW_USEDEFAULT;
-    HWND parent = nullptr;
-    int id = 0;  // child windows only
+    HWND parent = nullptr;  // the parent of a child, the owner of a top-level window
+    int id = 0;             // child windows only
 };
+
+// Creates a window through the program's fallible calls; throws
+// WindowsFailure naming `what` when Windows cannot make it.
+HWND CreateWindowChecked(const WindowSpec& spec, const char* className, void* creationData, const char* what);
 
 template <class Derived>
 class BaseWindow {
@@ -28,72 +38,101 @@ public:
     BaseWindow() = default;
     BaseWindow(const BaseWindow&) = delete;
     BaseWindow& operator=(const BaseWindow&) = delete;
-    ~BaseWindow() {
-        if (hwnd_)
-            ::DestroyWindow(hwnd_);
-    }
+    ~BaseWindow() { DestroyDetached(); }
 
     HWND Handle() const noexcept { return hwnd_; }
     bool Exists() const noexcept { return hwnd_ != nullptr; }
 
+    // Destroys the window without this object hearing of it (no handler of
+    // its closing runs): for tearing down, not for closing.
+    void DestroyDetached() noexcept {
+        if (!hwnd_)
+            return;
+        HWND window = std::exchange(hwnd_, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        ::DestroyWindow(window);
+    }
+
 protected:
-    bool CreateFrom(const WindowSpec& spec) {
-        RegisterOnce();
-        const HMENU menuOrId = (spec.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)) : nullptr;
-        ::CreateWindowExW(spec.exStyle, Derived::kClassName, spec.title, spec.style, spec.x, spec.y, spec.width,
-                          spec.height, spec.parent, menuOrId, ::GetModuleHandleW(nullptr), this);
-        return hwnd_ != nullptr;
+    void Create(const WindowSpec& spec, const char* what) {
+        RegisterOnce(what);
+        CreateWindowChecked(spec, Derived::kClassName, this, what);
     }
 
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
-        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        return ::DefWindowProcA(hwnd_, message, wParam, lParam);
     }
+
+    // The control that gets the focus when the window is first activated.
+    void SetFocusOnActivation(HWND control) noexcept { lastFocus_ = control; }
 
     // Class settings a derived window may override.
     static HBRUSH ClassBackground() { return reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1); }
     static HICON ClassIcon() { return nullptr; }
+    void OnDestroyed() {}
 
 private:
-    static void RegisterOnce() {
+    static void RegisterOnce(const char* what) {
         static const bool registered = [] {
-            WNDCLASSEXW wc{};
+            WNDCLASSEXA wc{};
             wc.cbSize = sizeof wc;
             wc.style = CS_DBLCLKS;
             wc.lpfnWndProc = &BaseWindow::Procedure;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+            wc.hInstance = ::GetModuleHandleA(nullptr);
+            wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
             wc.hbrBackground = Derived::ClassBackground();
             wc.hIcon = Derived::ClassIcon();
             wc.lpszClassName = Derived::kClassName;
-            return ::RegisterClassExW(&wc) != 0;
+            return ::RegisterClassExA(&wc) != 0;
         }();
-        (void)registered;
+        if (!registered)
+            ThrowWindowsFailure(what, "RegisterClassExA");
     }
 
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         if (message == WM_NCCREATE) {
-            auto* self = static_cast<BaseWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            auto* self = static_cast<BaseWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
             self->hwnd_ = hwnd;
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
-        auto* self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        auto* self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (!self)
-            return ::DefWindowProcW(hwnd, message, wParam, lParam);
-        LRESULT result = 0;
-        try {
-            result = static_cast<Derived*>(self)->HandleMessage(message, wParam, lParam);
-        } catch (...) {
-            ReportRuntimeFailureAndEnd(std::current_exception());
-        }
+            return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        if (message == WM_ACTIVATE && self->RestoreFocus(wParam))
+            return 0;
+        const LRESULT result =
+            HandleGuarded([&] { return static_cast<Derived*>(self)->HandleMessage(message, wParam, lParam); });
         if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
-            static_cast<Derived*>(self)->OnDestroyed();
+            self->lastFocus_ = nullptr;
+            HandleGuarded([&] {
+                static_cast<Derived*>(self)->OnDestroyed();
+                return LRESULT{0};
+            });
         }
         return result;
     }
 
+    // On deactivation remembers the control with the focus; on activation
+    // gives the focus back to it. Returns true when it placed the focus.
+    bool RestoreFocus(WPARAM wParam) noexcept {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(hwnd_, focus))
+                lastFocus_ = focus;
+            return false;
+        }
+        const bool minimised = HIWORD(wParam) != 0;
+        if (minimised || !lastFocus_ || !::IsChild(hwnd_, lastFocus_) || !::IsWindowEnabled(lastFocus_) ||
+            !::IsWindowVisible(lastFocus_))
+            return false;
+        ::SetFocus(lastFocus_);
+        return true;
+    }
+
     HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;
 };
 
 }  // namespace tarnvel

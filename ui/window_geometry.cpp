@@ -1,5 +1,7 @@
 #include "ui/window_geometry.h"
 
+#include <algorithm>
+
 namespace tarnvel {
 namespace {
 
@@ -10,14 +12,35 @@ SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height) {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-}  // namespace
-
-ChildPlace PlaceOn(HWND parent, int id, const TwipRect& place) {
-    return {parent, id, Px(place.left), Px(place.top), Px(place.width), Px(place.height)};
+// The start that keeps [start, start + length) inside [low, high) if it fits,
+// else at low.
+int Clamp(int start, int length, int low, int high) {
+    return std::max(low, std::min(start, high - length));
 }
 
-WindowSpec TopLevelSpec(const wchar_t* title, DWORD style, DWORD exStyle, int clientWidthTwips,
-                        int clientHeightTwips, HWND owner) {
+}  // namespace
+
+RECT PixelRect(const TwipRect& place) {
+    const int left = Px(place.left);
+    const int top = Px(place.top);
+    return {left, top, left + Px(place.width), top + Px(place.height)};
+}
+
+WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const char* text) {
+    WindowSpec spec;
+    spec.title = text;
+    spec.style = WS_CHILD | WS_VISIBLE | style;
+    spec.x = Px(place.left);
+    spec.y = Px(place.top);
+    spec.width = Px(place.width);
+    spec.height = Px(place.height);
+    spec.parent = parent;
+    spec.id = id;
+    return spec;
+}
+
+WindowSpec TopLevelSpec(const char* title, DWORD style, DWORD exStyle, int clientWidthTwips, int clientHeightTwips,
+                        HWND owner) {
     const SIZE outer = OuterSizeForClient(style, exStyle, Px(clientWidthTwips), Px(clientHeightTwips));
     WindowSpec spec;
     spec.title = title;
@@ -39,13 +62,22 @@ void CentreOnScreen(HWND window) {
     ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND CreateChildControl(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style,
-                        const TwipRect& place, HFONT font) {
-    HWND control = ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, Px(place.left), Px(place.top),
-                                     Px(place.width), Px(place.height), parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                                     nullptr);
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+void KeepOnWorkArea(HWND window) {
+    RECT work;
+    if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        return;
+    RECT outer;
+    ::GetWindowRect(window, &outer);
+    const int x = Clamp(outer.left, outer.right - outer.left, work.left, work.right);
+    const int y = Clamp(outer.top, outer.bottom - outer.top, work.top, work.bottom);
+    if (x != outer.left || y != outer.top)
+        ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
+                        const TwipRect& place, HFONT font, const char* what) {
+    HWND control = CreateWindowChecked(ChildSpec(parent, id, place, style, text), className, nullptr, what);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 

@@ -58,6 +58,14 @@ void CheckLeaving(int index, const std::string& text) {
     // Leaving the field again changes nothing and shows no message.
     const LeavingResult again = NormaliseOnLeaving(index, result.text);
     FUZZ_REQUIRE(again.text == result.text && !again.showLimitMessage, context + "; again " + Quoted(again.text));
+
+    // Start skips exactly the fields the rule would leave as they are (among
+    // texts of at most two digits, the only kind a field can hold).
+    if (AllDigits(text) && text.size() <= 2) {
+        const bool untouched = result.text == text && !result.showLimitMessage;
+        FUZZ_REQUIRE(IsSettledFieldText(index, text) == untouched, context + "; settled misjudged");
+        FUZZ_REQUIRE(IsSettledFieldText(index, result.text), context + "; result not settled");
+    }
 }
 
 // Types the key codes into an empty field that holds at most two characters,

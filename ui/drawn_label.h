@@ -1,0 +1,31 @@
+#pragma once
+// A label or image with no window of its own: its container draws it, and
+// finds it under the mouse by position, as windowless controls are.
+
+#include <windows.h>
+
+#include <string>
+
+namespace tarnvel {
+
+struct DrawnLabel {
+    int id = 0;
+    RECT place{};      // in the container's client area
+    std::string text;  // in the ANSI code page
+    HFONT font = nullptr;
+    COLORREF textColour = 0;
+    bool opaque = false;  // fills its place with the button face colour first
+    UINT format = DT_LEFT | DT_WORDBREAK;
+    bool border = false;  // a thin single border inside its place
+    HICON icon = nullptr; // drawn at its top-left corner, 32 x 32
+
+    void Paint(HDC dc) const;
+    bool Contains(POINT point) const { return ::PtInRect(&place, point) != FALSE; }
+};
+
+// A label's text for its font: the full-width colon stays only where the
+// font is a Big5 face (which has it); elsewhere an ASCII colon stands in.
+// Then the text is converted to the ANSI code page.
+std::string LabelText(HDC dc, HFONT font, const std::wstring& text);
+
+}  // namespace tarnvel

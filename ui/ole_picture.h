@@ -1,0 +1,34 @@
+#pragma once
+// A picture embedded in the program (the About window's JPEG), decoded by
+// the system's OLE picture service. OLE is loaded and started the first time
+// a picture is decoded, so that start-up does without it.
+
+#include <windows.h>
+#include <olectl.h>
+
+namespace tarnvel {
+
+class OlePicture {
+public:
+    OlePicture() = default;
+    explicit OlePicture(int resourceId);  // an RT_RCDATA resource; empty when it cannot be decoded
+    ~OlePicture();
+    OlePicture(OlePicture&& other) noexcept;
+    OlePicture& operator=(OlePicture&& other) noexcept;
+    OlePicture(const OlePicture&) = delete;
+    OlePicture& operator=(const OlePicture&) = delete;
+
+    bool Loaded() const noexcept { return picture_ != nullptr; }
+    // Draws the picture at its own pixel size with its top-left corner at (x, y).
+    void Draw(HDC dc, int x, int y) const;
+
+private:
+    IPicture* picture_ = nullptr;
+    SIZE himetric_{};
+    SIZE pixels_{};
+};
+
+// Ends OLE if a picture started it; once, as the program ends.
+void EndOleIfStarted();
+
+}  // namespace tarnvel
