@@ -10,6 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Every executable carries its runtime: no DLLs of ours or of the compiler's.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+# Functions nothing calls are left out of the executables.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")
 # Test executables run under Wine; the caller provides WINEPREFIX.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -11,8 +11,12 @@ constexpr UINT kLeftMessage = WM_APP + 2;
 constexpr UINT_PTR kLeftRetryTimer = 0x7A17;
 constexpr UINT kLeftRetryMs = 100;
 
-bool IsOwnWindow(HWND window) {
-    return window && ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+// Whether the focus went from the field to another control or window of the
+// program. The field's own top-level window holds the focus only for a moment
+// (as when the window is restored) before it gives it back to the field.
+bool LeftForOwnWindow(HWND field, HWND newFocus) {
+    return newFocus && ::GetWindowThreadProcessId(newFocus, nullptr) == ::GetCurrentThreadId() &&
+           newFocus != ::GetAncestor(field, GA_ROOT);
 }
 
 bool IsMovingOrSizing() {
@@ -83,7 +87,7 @@ LRESULT TimeField::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KILLFOCUS:
             // Only a move to another window of the program leaves the field;
             // switching to another program and back does not.
-            if (IsOwnWindow(reinterpret_cast<HWND>(wParam)))
+            if (LeftForOwnWindow(Handle(), reinterpret_cast<HWND>(wParam)))
                 ::PostMessageA(Handle(), kLeftMessage, 0, 0);
             break;
         case kLeftMessage:

@@ -98,7 +98,7 @@ private:
         auto* self = reinterpret_cast<BaseWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (!self)
             return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        if (message == WM_ACTIVATE && self->RestoreFocus(wParam))
+        if (self->KeepFocus(message, wParam))
             return 0;
         const LRESULT result =
             HandleGuarded([&] { return static_cast<Derived*>(self)->HandleMessage(message, wParam, lParam); });
@@ -114,17 +114,39 @@ private:
         return result;
     }
 
-    // On deactivation remembers the control with the focus; on activation
-    // gives the focus back to it. Returns true when it placed the focus.
-    bool RestoreFocus(WPARAM wParam) noexcept {
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = ::GetFocus();
-            if (focus && ::IsChild(hwnd_, focus))
-                lastFocus_ = focus;
-            return false;
+    // Keeps the focus of the window's controls across deactivation and
+    // minimising, as dialog boxes do: remembers the control with the focus
+    // when the window is deactivated or minimised, or when the system moves
+    // the focus from it to the window itself, and gives the focus back to it
+    // on activation and whenever the window itself is given the focus.
+    // Returns true when it placed the focus.
+    bool KeepFocus(UINT message, WPARAM wParam) noexcept {
+        switch (message) {
+            case WM_ACTIVATE:
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    RememberFocus(::GetFocus());
+                    return false;
+                }
+                return HIWORD(wParam) == 0 && GiveFocusBack();  // not while minimised
+            case WM_SYSCOMMAND:
+                if ((wParam & 0xFFF0) == SC_MINIMIZE)
+                    RememberFocus(::GetFocus());
+                return false;
+            case WM_SETFOCUS:
+                RememberFocus(reinterpret_cast<HWND>(wParam));
+                return !::IsIconic(hwnd_) && GiveFocusBack();
+            default:
+                return false;
         }
-        const bool minimised = HIWORD(wParam) != 0;
-        if (minimised || !lastFocus_ || !::IsChild(hwnd_, lastFocus_) || !::IsWindowEnabled(lastFocus_) ||
+    }
+
+    void RememberFocus(HWND control) noexcept {
+        if (control && ::IsChild(hwnd_, control))
+            lastFocus_ = control;
+    }
+
+    bool GiveFocusBack() noexcept {
+        if (!lastFocus_ || !::IsChild(hwnd_, lastFocus_) || !::IsWindowEnabled(lastFocus_) ||
             !::IsWindowVisible(lastFocus_))
             return false;
         ::SetFocus(lastFocus_);

@@ -49,7 +49,7 @@ def main():
     began = time.monotonic()
     try:
         print(f"e2e {args.arch}: display {config.display}, prefix {config.prefix}", flush=True)
-        prepare_prefix(config)
+        prepare_prefix(config, taskbar=True)
         tarnvel_case.HARNESS = tarnvel_case.Harness(config)
         result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(load_suite(args.patterns))
     finally:

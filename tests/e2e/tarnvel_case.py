@@ -25,7 +25,46 @@ START, RESET, ABOUT, OPTION = ID["IDC_COMMAND1"], ID["IDC_COMMAND2"], ID["IDC_CO
 MAIN, OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE = "TarnvelMain", "TarnvelOption", "TarnvelAbout", "TarnvelNotice"
 WS_VISIBLE, WS_BORDER, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x10000000, 0x00800000, 0x00C00000, 0x80000, 0x40000
 WS_EX_TOOLWINDOW, WS_EX_APPWINDOW = 0x80, 0x40000
+WS_MINIMIZE = 0x20000000
+TASKBAR = "Shell_TrayWnd"
 HTCLOSE = 20
+HOME_PAGE = "http://tarnvel.example/"
+# The labels and images that the program draws itself: they have no windows.
+# Where each lies, in pixels of the client area of what draws it (a window,
+# or one of its controls), and the text it shows under a Western code page,
+# where the full-width colon has an ASCII colon standing in for it.
+DRAWN = {
+    "IDC_IMAGE1": (MAIN, "IDC_PIC1", (120, 32, 21, 21), None),
+    "IDC_IMAGE2": (MAIN, "IDC_PIC1", (76, 264, 32, 32), None),
+    "IDC_LABEL1_0": (MAIN, "IDC_PIC1", (40, 184, 33, 17), "Hour"),
+    "IDC_LABEL1_1": (MAIN, "IDC_PIC1", (83, 184, 33, 17), "Min"),
+    "IDC_LABEL1_2": (MAIN, "IDC_PIC1", (128, 184, 33, 17), "Sec"),
+    "IDC_LABEL1_3": (MAIN, "IDC_PIC1", (40, 163, 121, 25), "Tarnvel"),
+    "IDC_LABEL3_0": (ABOUT_WINDOW, None, (16, 96, 73, 17), "Date:"),
+    "IDC_LABEL3_1": (ABOUT_WINDOW, None, (16, 136, 73, 17), "Requirement:"),
+    "IDC_LABEL3_2": (ABOUT_WINDOW, None, (144, 176, 153, 17), HOME_PAGE),
+    "IDC_LABEL3_3": (ABOUT_WINDOW, None, (16, 16, 105, 17), "Tarnvel"),
+    "IDC_LABEL3_4": (ABOUT_WINDOW, None, (16, 32, 73, 17), "Ver 1.0"),
+    "IDC_LABEL3_5": (ABOUT_WINDOW, None, (16, 152, 121, 17), "Window 98/2000/XP"),
+    "IDC_LABEL2_0": (ABOUT_WINDOW, None, (16, 72, 97, 17), "Tarnvel Team"),
+    "IDC_LABEL2_1": (ABOUT_WINDOW, None, (16, 112, 97, 17), "12/2004"),
+    "IDC_ABOUT_LABEL1": (ABOUT_WINDOW, None, (16, 56, 81, 17), "Progammer:"),
+    "IDC_NOTICE_LABEL1": (NOTICE, None, (8, 16, 153, 33), "Orlem: Time to terminate your window program! ^_^"),
+}
+
+
+def drawn_controls_in(cls, controls, client=None):
+    """The drawn labels and images of a window, shaped as the inspector gives
+    controls ({id: {"id", "rect" (screen), "text"}}), placed from the
+    window's controls (the inspector's tree) and its client rectangle."""
+    found = {}
+    for name, (owner, holder, (x, y, w, h), text) in DRAWN.items():
+        if owner != cls:
+            continue
+        origin = controls[ID[holder]]["rect"][:2] if holder else client[:2]
+        left, top = origin[0] + x, origin[1] + y
+        found[ID[name]] = {"id": ID[name], "rect": [left, top, left + w, top + h], "text": text}
+    return found
 
 
 class Harness:
@@ -138,6 +177,20 @@ class TarnvelCase(unittest.TestCase):
     def control(self, control_id, cls=MAIN):
         return self.controls(cls)[control_id]
 
+    def drawn_controls(self, cls):
+        window = self.window(cls)
+        return drawn_controls_in(cls, self.controls(cls), window["client"] if window else None)
+
+    def drawn_rect(self, name):
+        return self.drawn_controls(DRAWN[name][0])[ID[name]]["rect"]
+
+    def click_drawn(self, name, button=1):
+        self.click_at(centre(self.drawn_rect(name)), DRAWN[name][0], button)
+
+    def drawn_texts(self):
+        """Every text the program has drawn with DrawTextA so far."""
+        return {call.string(1) for call in self.program.relay().find("DrawTextA")}
+
     def fields(self):
         controls = self.controls()
         return tuple(controls[f]["text"] for f in FIELDS)
@@ -217,6 +270,30 @@ class TarnvelCase(unittest.TestCase):
                 if hit.get("top") == window["hwnd"] and hit.get("hittest") == HTCLOSE:
                     return (x, y)
         raise AssertionError(f"no close button found on {window['class']} {window['rect']}")
+
+    def leave_for_desktop(self):
+        """Clicks the bare desktop, as a person switching to another program
+        does, and waits until the program has lost the focus."""
+        main = self.window(MAIN)["rect"]
+        self.desktop.click(max(main[0] - 60, 10), main[1] + 40)
+        wait_until(lambda: not any(c.get("focused") for c in self.controls().values()), 3,
+                   "the program to lose the focus to the desktop")
+
+    def taskbar_button(self):
+        """The main window's button on the taskbar (whose buttons are drawn
+        without a text of their own and carry their window's handle as id)."""
+        main = self.all_windows(MAIN)[0]["hwnd"]
+        buttons = [c for c in self.controls(TASKBAR).values() if c["id"] == main and c["visible"]]
+        self.assertEqual(len(buttons), 1, "the main window has no single taskbar button")
+        return buttons[0]
+
+    def minimise_and_restore(self):
+        """Minimises the main window from its taskbar button, then restores it
+        from there, as a person would."""
+        self.click_at(centre(self.taskbar_button()["rect"]), TASKBAR)
+        wait_until(lambda: self.all_windows(MAIN)[0]["style"] & WS_MINIMIZE, 3, "the main window to be minimised")
+        self.click_at(centre(self.taskbar_button()["rect"]), TASKBAR)
+        wait_until(lambda: not self.all_windows(MAIN)[0]["style"] & WS_MINIMIZE, 3, "the main window to be restored")
 
     def screenshot(self, name, rect=None):
         return self.desktop.screenshot(self.config.artifacts / f"{name}.png", rect)

@@ -4,8 +4,8 @@ of a zero count, and closing the program while it counts."""
 import time
 
 from desktop_input import read_pixels, share_of
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, MAIN, NOTICE, RESET, START, WS_CAPTION, WS_SYSMENU, ID,
-                          TarnvelCase, centre, size)
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, FIELDS, MAIN, NOTICE, RESET, START, WS_CAPTION, WS_SYSMENU,
+                          ID, TarnvelCase, size)
 from wine_session import SessionEnded, wait_until
 
 POWER_OFF = (0x0C, 0xFFFFFFFF)  # EWX_POWEROFF | EWX_FORCE, reserved
@@ -61,12 +61,12 @@ class ExpiryEndsSession(TarnvelCase):
                   if int(c.arg(0), 16) == hwnd and c.number(6) & 0x40]  # SWP_SHOWWINDOW
         self.assertTrue(visible_at_birth or any(c.index < exit_call.index for c in shown),
                         "the notice was not shown before the session-ending call")
-        children = [child for _, child in relay.windows_created(parent=hwnd)]
-        self.assertTrue(children, "the notice has no label")
-        for window in [hwnd] + children:
-            painted = relay.first_message(window, "WM_PAINT")
-            self.assertTrue(painted and painted[0] < exit_call.index,
-                            f"window {window:#x} of the notice was not painted before the session-ending call")
+        painted = relay.first_message(hwnd, "WM_PAINT")
+        self.assertTrue(painted and painted[0] < exit_call.index,
+                        "the notice was not painted before the session-ending call")
+        label = [c for c in relay.find("DrawTextA") if c.string(1) == DRAWN["IDC_NOTICE_LABEL1"][3]]
+        self.assertTrue(label and label[0].index < exit_call.index,
+                        "the notice's label was not drawn before the session-ending call")
 
 
 class RefusedSessionEnd(TarnvelCase):
@@ -116,14 +116,13 @@ class RefusedSessionEnd(TarnvelCase):
         self.assertEqual(size(notice["client"]), (172, 58), "notice client size")
         self.assertTrue(notice["style"] & WS_CAPTION == WS_CAPTION, "the notice has no caption bar")
         self.assertFalse(notice["style"] & WS_SYSMENU, "the notice has a system menu / close button")
-        label = self.control(ID["IDC_NOTICE_LABEL1"], NOTICE)
-        self.assertEqual(label["text"], "Orlem: Time to terminate your window program! ^_^")
+        self.assertIn(DRAWN["IDC_NOTICE_LABEL1"][3], self.drawn_texts(), "the notice's label was not drawn")
 
     def test_close_picture_after_expiry_closes_notice_too(self):
         self.start_count("2")
         self.wait_for_expiry(1)
         wait_until(lambda: self.window(NOTICE), 2, "the time-up notice")
-        self.click_control(ID["IDC_IMAGE1"])
+        self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN) and not self.window(NOTICE), 3, "main window and notice to close")
         self.assertTrue(self.program.wait_exit(5), "the program kept running with no window left")
 
@@ -186,7 +185,7 @@ class ClosePicture(TarnvelCase):
     def test_close_during_count_ends_program_without_session_call(self):
         self.start_count("5")
         self.wait_texts(ID["IDC_TEXT1_2"], "04", 3)
-        self.click_control(ID["IDC_IMAGE1"])
+        self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN), 3, "the main window to close")
         self.assertTrue(self.program.wait_exit(5), "the program kept running with no window left")
         self.assertEqual(self.exit_calls(), [])
@@ -195,7 +194,7 @@ class ClosePicture(TarnvelCase):
         started = self.start_count("3")
         self.click_control(ABOUT)
         about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
-        self.click_at(centre(self.control(ID["IDC_IMAGE1"])["rect"]), MAIN)
+        self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN), 3, "the main window to close")
         time.sleep(max(0.0, started + 4.5 - time.monotonic()))  # past the moment the count would have expired
         self.assertTrue(self.program.running(), "the program ended while About was still open")

@@ -86,6 +86,7 @@ class DpiScenario(TarnvelCase):
         self.assertEqual(size(main["rect"]), (184, 312), f"main window size at {self.log_pixels} DPI")
         left, top = main["rect"][:2]
         controls = {c["id"]: c for c in self.controls().values() if c["id"] != ID["IDC_PIC1"]}
+        controls.update(self.drawn_controls(MAIN))
         rects = {cid: [c["rect"][0] - left, c["rect"][1] - top, c["rect"][2] - left, c["rect"][3] - top]
                  for cid, c in controls.items()}
         region = self.ask(f"region {MAIN}")["rects"]

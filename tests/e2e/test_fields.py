@@ -4,7 +4,7 @@ the limit of 59 on minutes and seconds, and the keyboard order."""
 import time
 
 from tarnvel_case import (ABOUT, FIELDS, HOURS, ID, MINUTES, OPTION, OPTIONS_WINDOW, RESET, SECONDS, START,
-                          TarnvelCase)
+                          TarnvelCase, centre)
 from wine_session import wait_until
 
 LIMIT_TEXT = "Please fill sec / min blank less than 59"
@@ -41,7 +41,13 @@ class FieldLimits(TarnvelCase):
         self.assertIn(LIMIT_TEXT, [s["text"] for s in box["statics"]])
         time.sleep(0.5)
         self.assertTrue(self.window(OPTIONS_WINDOW), "Change acted behind the field's box")
+        # The box stops the whole program: Options takes no click meanwhile.
+        self.assertFalse(self.window(OPTIONS_WINDOW)["enabled"], "Options stays usable behind the box")
+        self.desktop.click(*centre(self.control(change, OPTIONS_WINDOW)["rect"]))
+        time.sleep(0.5)
+        self.assertTrue(self.window(OPTIONS_WINDOW), "Change acted while the box waited")
         self.press_ok(box)
+        wait_until(lambda: self.window(OPTIONS_WINDOW)["enabled"], 2, "Options to take clicks again")
         self.assertNoBoxFor(0.5)
         self.assertEqual(self.text(SECONDS), "59")
         self.click_control(change, OPTIONS_WINDOW)
@@ -54,6 +60,67 @@ class FieldLimits(TarnvelCase):
             self.desktop.key("Tab")
         self.assertNoBoxFor(1.0)
         self.assertEqual(self.fields(), ("75", "59", "59"))
+
+
+class LeavingAndComingBack(TarnvelCase):
+    """A field left for another program, the main window then clicked on its
+    Start button: the field's rule runs before Start acts, as when the focus
+    goes straight from the field to Start."""
+
+    def come_back_to_start(self):
+        self.leave_for_desktop()
+        self.click_control(START)
+
+    def assertRefusedAsZero(self):
+        box = self.wait_dialog("Confirm")
+        self.assertIn("No allow Zero Count", [s["text"] for s in box["statics"]])
+        self.press_ok(box)
+        self.assertEqual(self.fields(), ("00", "00", "00"))
+        self.wait_texts(START, "Start", 2)
+
+    def test_empty_and_single_zero_seconds_are_refused_as_a_zero_count(self):
+        for typed in ("", "0"):
+            with self.subTest(seconds=typed):
+                self.select_whole(SECONDS)
+                self.desktop.key("BackSpace")
+                self.desktop.type(typed)
+                self.wait_texts(SECONDS, typed, 2)
+                self.come_back_to_start()
+                self.assertRefusedAsZero()
+        self.assertEqual(self.exit_calls(), [])
+
+    def test_single_digit_counts_down_from_its_padded_value(self):
+        self.type_into(SECONDS, "5")
+        self.come_back_to_start()
+        self.wait_texts(START, "Pause", 2)
+        self.assertEqual(self.fields(), ("00", "00", "05"))
+        seen = set()
+        while self.text(START) == "Pause":
+            seen.add(self.text(SECONDS))
+            time.sleep(0.2)
+        self.assertTrue(seen <= {"05", "04", "03", "02", "01", "00"}, f"the seconds showed {sorted(seen)}")
+        self.assertEqual(len(self.exit_calls()), 1, "the count did not end in one session-ending call")
+        self.assertEqual(self.fields(), ("00", "00", "05"))
+
+    def test_minutes_over_59_meet_their_box_before_start(self):
+        self.type_into(MINUTES, "75")
+        self.come_back_to_start()
+        box = self.wait_dialog("Confirm")
+        self.assertIn(LIMIT_TEXT, [s["text"] for s in box["statics"]])
+        self.press_ok(box)
+        self.wait_texts(MINUTES, "59", 2)
+        time.sleep(0.5)
+        self.assertEqual(self.dialogs(), [], "a second box followed")
+        self.assertEqual(self.text(START), "Start", "the count started behind the limit box")
+
+    def test_minimised_and_restored_then_start(self):
+        self.type_into(SECONDS, "2")
+        self.minimise_and_restore()
+        self.assertTrue(self.control(SECONDS)["focused"], "the field did not get the focus back")
+        self.click_control(START)
+        wait_until(lambda: self.exit_calls(), 5, "the 2 s count to end")
+        self.wait_texts(START, "Start", 3)
+        self.assertEqual(self.fields(), ("00", "00", "02"))
 
 
 class FieldEditing(TarnvelCase):

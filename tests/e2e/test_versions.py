@@ -74,7 +74,7 @@ class VersionScenario(TarnvelCase):
         self.assertTrue(self.ask(f"region {MAIN}")["rects"], "the main window has no window region")
         controls = self.controls()
         for name in ("IDC_TEXT1_0", "IDC_TEXT1_1", "IDC_TEXT1_2", "IDC_COMMAND1", "IDC_COMMAND2", "IDC_COMMAND3",
-                     "IDC_BTNOPTION", "IDC_IMAGE1", "IDC_LABEL1_3"):
+                     "IDC_BTNOPTION"):
             x, y, w, h, text = MAIN_LAYOUT[name]
             with self.subTest(control=name):
                 self.assertEqual(controls[ID[name]]["rect_in_parent"], [x, y, x + w, y + h])

@@ -22,7 +22,7 @@ RELAY_INCLUDE = ";".join([
     "user32.ExitWindowsEx", "advapi32.OpenProcessToken", "advapi32.LookupPrivilegeValueA",
     "advapi32.AdjustTokenPrivileges", "shell32.ShellExecuteA", "user32.ShowWindow",
     "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
-    "user32.MessageBoxA", "user32.MessageBoxW",
+    "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA",
 ])
 WINE_FONT_DIRS = ["/usr/share/wine/fonts", "/usr/lib/x86_64-linux-gnu/wine/fonts",
                   "/usr/lib/i386-linux-gnu/wine/fonts"]
@@ -60,8 +60,10 @@ class Config:
 
     def env(self, **extra):
         env = dict(os.environ)
+        # A Western system (ANSI code page 1252) unless a test asks for another.
         env.update(WINEPREFIX=str(self.prefix), WINEARCH="win32" if self.arch == "i686" else "win64",
-                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display, LANG="en_US.UTF-8",
+                   LC_ALL="en_US.UTF-8")
         env.update(extra)
         return env
 
@@ -117,14 +119,16 @@ def wineserver_kill(config):
                    timeout=30, check=False)
 
 
-def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE, template=None):
+def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE, template=None,
+                   taskbar=False):
     """Makes the prefix on first use (as scripts/wine_env.sh does), gives it
     Wine's own fonts, and sets the desktop, the relay filter and a browser
     that opens nothing.
 
     windows_version: Wine's `Version` value (win98, win2k, winxp, win7,
     win10) for the prefix; log_pixels: the DPI setting; template: a prepared
-    prefix of the same architecture to copy instead of running wineboot."""
+    prefix of the same architecture to copy instead of running wineboot;
+    taskbar: the desktop shows a taskbar with a button per window, as Windows does."""
     if not (config.prefix / "system.reg").exists():
         config.prefix.parent.mkdir(parents=True, exist_ok=True)
         if template and (Path(template) / "system.reg").exists():
@@ -142,7 +146,8 @@ def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=
         "REGEDIT4", "",
         r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", f'"Desktop"="{DESKTOP_NAME}"', "",
         r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE[0]}x{DESKTOP_SIZE[1]}"',
-        "",
+        "", f"[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\{DESKTOP_NAME}]",
+        f'"EnableShell"=dword:{1 if taskbar else 0:08x}', "",
         r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{relay_include}"', '"RelayExclude"=""', "",
         r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
         # Links go to winebrowser, which then runs the harmless `true`.

@@ -58,6 +58,11 @@ class Actions:
             self.note("skipped: point off the screen")  # a window moved partly off the screen
             return None
         target = self.hit(point)
+        if target.get("top_class") == MAIN and target.get("id") == SKIN:
+            # The close picture is drawn by the skin: only its place tells it.
+            close = self.world.observe().controls.get(CLOSE_PICTURE)
+            if close and inside(point, close["rect"], 1):
+                target = dict(target, id=CLOSE_PICTURE)
         if target.get("top_class") == MAIN and target.get("id") in (CLOSE_PICTURE, *avoid):
             self.note("skipped: close picture" if target.get("id") == CLOSE_PICTURE else "skipped: avoided control")
             return None

@@ -12,7 +12,7 @@ import re
 import subprocess
 import time
 
-from tarnvel_case import FIELDS, HOURS, MAIN, OPTIONS_WINDOW, START, ID
+from tarnvel_case import FIELDS, HOURS, MAIN, OPTIONS_WINDOW, START, ID, drawn_controls_in
 from soak_trace import PRIVILEGE_STEPS
 
 ALLOWED_BOXES = {("Confirm", "No allow Zero Count"), ("Confirm", "Please fill sec / min blank less than 59")}
@@ -37,6 +37,8 @@ class State:
         self.boxes = [w for w in self.mine if w["class"] == "#32770"]
         self.menus = [w for w in visible if w["class"] == "#32768"]
         self.controls = {c["id"]: c for c in tree.get("controls", [])} if tree else {}
+        if self.controls:  # the labels and images the skin draws, placed as controls
+            self.controls.update(drawn_controls_in(MAIN, self.controls))
         self.focus = tree.get("focus", 0) if tree else 0
         # The program's modal loops: a window being moved or sized, a menu being tracked.
         self.move_size = tree.get("move_size", 0) if tree else 0

@@ -1,5 +1,6 @@
 // The region builder on real GDI: a small memory bitmap is painted, scanned
-// through GetPixel, and the resulting region is probed pixel by pixel.
+// through GetPixel, and the resulting region is probed pixel by pixel; the
+// program's own reading of the image's bits must give the same region.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,17 +8,34 @@
 #include <vector>
 
 #include "ui/gdi_handles.h"
+#include "ui/memory_image.h"
+#include "ui/picture_region.h"
 #include "ui/picture_region_win32.h"
 
 namespace tarnvel {
 namespace {
 
 constexpr COLORREF kKey = RGB(255, 255, 255);
+
+// The pixels as GetPixel reads them, one call each: the plain reading the
+// builder is specified against.
+class DcPixelSource {
+public:
+    DcPixelSource(HDC dc, int width, int height) : dc_(dc), width_(width), height_(height) {}
+    float ScaleWidth() const { return static_cast<float>(width_); }
+    float ScaleHeight() const { return static_cast<float>(height_); }
+    std::uint32_t Pixel(int x, int y) const { return ::GetPixel(dc_, x, y); }
+
+private:
+    HDC dc_;
+    int width_;
+    int height_;
+};
 constexpr COLORREF kFigure = RGB(20, 30, 40);
 
 class MemoryPicture {
 public:
-    MemoryPicture(int width, int height) : width_(width), height_(height), image_(width, height) {
+    MemoryPicture(int width, int height) : width_(width), height_(height), image_(width, height, "test image") {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 ::SetPixel(image_.Dc(), x, y, kKey);
@@ -25,7 +43,11 @@ public:
 
     void Paint(int x, int y, COLORREF colour = kFigure) { ::SetPixel(image_.Dc(), x, y, colour); }
     bool IsFigure(int x, int y) const { return ::GetPixel(image_.Dc(), x, y) != ::GetPixel(image_.Dc(), 0, 0); }
-    ScopedRegion Region() const { return CreatePictureRegionFromDc(image_.Dc(), width_, height_); }
+    ScopedRegion Region() const {
+        DcPixelSource pixels(image_.Dc(), width_, height_);
+        GdiRegionOps ops;
+        return ScopedRegion(CreatePictureRegion(pixels, ops));
+    }
     ScopedRegion RegionFromBits() const { return CreatePictureRegionFromImage(image_, width_, height_); }
 
 private:

@@ -40,7 +40,7 @@ public:
     std::vector<std::string> boxes;
 
 private:
-    Win32PrivilegeApi real_{nullptr};
+    Win32PrivilegeApi real_{[](const std::string&) {}};
 };
 
 bool ShutdownPrivilegeEnabled() {
