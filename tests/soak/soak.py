@@ -164,7 +164,8 @@ class Run:
         if self.short_count:
             return self.safe_action(rng, state)
         choices = [("click main", 12), ("type", 12), ("paste", 6), ("drag", 8), ("open options", 5),
-                   ("open about", 5), ("start/pause", 5), ("reset", 3), ("short count", 2)]
+                   ("open about", 5), ("start/pause", 5), ("reset", 3), ("short count", 2),
+                   ("leave and return", 4), ("minimise and restore", 3)]
         for cls, name, weight in ((OPTIONS_WINDOW, "options", 6), (ABOUT_WINDOW, "about", 5), (NOTICE, "notice", 3)):
             if state.window(cls):
                 choices += [(f"click {name}", weight), (f"close {name}", 3 if cls != NOTICE else 0)]
@@ -206,6 +207,10 @@ class Run:
             self.start_short_count(rng, state)
         elif choice == "change":
             a.change_mode(rng, state)
+        elif choice == "leave and return":
+            a.leave_and_return(rng, state)
+        elif choice == "minimise and restore":
+            a.minimise_and_restore(state)
         elif verb == "click" and safe and name == "options":
             self.click_options_safely(rng, state)
         elif verb == "click":
@@ -416,7 +421,8 @@ def main():
     results = {}  # check -> True (passed), False (failed) or None (not run)
     try:
         template = ROOT / "build" / "wine-matrix" / f"{args.arch}-base"
-        prepare_prefix(config, windows_version=args.windows, relay_include=SOAK_RELAY_INCLUDE, template=template)
+        prepare_prefix(config, windows_version=args.windows, relay_include=SOAK_RELAY_INCLUDE, template=template,
+                       taskbar=True)
         session = Session(config)
         session.start()
         run = Run(args, config, session)

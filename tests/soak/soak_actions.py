@@ -7,12 +7,13 @@ says so; the invariants are checked after every action either way."""
 import time
 
 from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, HOURS, MAIN, MINUTES, NOTICE, OPTION, OPTIONS_WINDOW, RESET,
-                          SECONDS, START, ID, centre)
-from soak_world import MODE_OF_RADIO
+                          SECONDS, START, TASKBAR, WS_MINIMIZE, ID, centre)
+from soak_world import MODE_OF_RADIO, Failure
 from wine_session import DESKTOP_SIZE, wait_until
 
 CHANGE = ID["IDC_OPTION_CHANGE"]
 CLOSE_PICTURE = ID["IDC_IMAGE1"]
+DESKTOP = "#32769"
 SKIN = ID["IDC_PIC1"]
 RADIOS = [ID[f"IDC_OPTIONSHUTDOWN_{i}"] for i in range(4)]
 HTCLOSE = 20
@@ -313,6 +314,46 @@ class Actions:
         target = self.hit(point)
         if target.get("top_class") == OPTIONS_WINDOW and target.get("id") == CHANGE:
             self.press_change(point, target)
+
+    def leave_and_return(self, rng, state):
+        """Another program takes the focus (a click on the bare desktop); then
+        a click somewhere on the main window brings the program back."""
+        point = next((p for p in (self.control_point(rng, (0, 0, DESKTOP_SIZE[0], DESKTOP_SIZE[1] - 40))
+                                  for _ in range(20)) if self.hit(p).get("class") == DESKTOP), None)
+        if point is None:
+            self.note("skipped: no bare desktop")
+            return
+        self.pointer.click(*point)
+        self.wait(lambda: not self.world.observe().focus, 1.5)
+        self.click_window(rng, self.world.observe(), MAIN)
+        self.note("leave for another program and come back")
+
+    def minimise_and_restore(self, state):
+        """The main window minimised from its taskbar button and restored from
+        it. The taskbar minimises the active window (the button of another
+        activates it), so a click on the bare skin makes it active first."""
+        if state.boxes or not state.main["enabled"]:
+            self.note("skipped: a box stops the program")  # the taskbar leaves a disabled window alone
+            return
+        main = state.main["hwnd"]
+        button = next((c for c in self.ask(f"tree {TASKBAR}").get("controls", [])
+                       if c["id"] == main and c["visible"]), None)
+        if button is None:
+            self.note("skipped: no taskbar button")
+            return
+        if not self.skin_points:
+            self.find_skin_points(state)
+        skin = self.skin_points[len(self.skin_points) // 3]
+        self.pointer.click(state.main["rect"][0] + skin[0], state.main["rect"][1] + skin[1])
+        time.sleep(0.2)
+        for minimised, clicks in ((True, 2), (False, 1)):
+            for _ in range(clicks):
+                self.pointer.click(*centre(button["rect"]))
+                if self.wait(lambda: bool(self.world.observe().main_style() & WS_MINIMIZE) == minimised, 1.5):
+                    break
+            else:
+                raise Failure(f"the taskbar button did not {'minimise' if minimised else 'restore'} the main window")
+        self.note("minimise and restore")
 
     def press_button(self, rng, state, button, name):
         if self.click(self.control_point(rng, state.controls[button]["rect"], margin=2)) is not None:

@@ -12,7 +12,7 @@ import re
 import subprocess
 import time
 
-from tarnvel_case import FIELDS, HOURS, MAIN, OPTIONS_WINDOW, START, ID, drawn_controls_in
+from tarnvel_case import FIELDS, HOURS, MAIN, OPTIONS_WINDOW, START, TASKBAR, ID, drawn_controls_in
 from soak_trace import PRIVILEGE_STEPS
 
 ALLOWED_BOXES = {("Confirm", "No allow Zero Count"), ("Confirm", "Please fill sec / min blank less than 59")}
@@ -30,7 +30,8 @@ class State:
     def __init__(self, windows, pid, tree):
         visible = [w for w in windows if w["visible"]]
         self.mine = [w for w in visible if w["pid"] == pid]
-        self.foreign = [w for w in visible if w["pid"] != pid]
+        self.foreign = [w for w in visible if w["pid"] != pid and w["class"] != TASKBAR]
+        self.all_mine = [w for w in windows if w["pid"] == pid]
         self.by_class = {}
         for w in self.mine:
             self.by_class.setdefault(w["class"], w)
@@ -53,6 +54,9 @@ class State:
     @property
     def main(self):
         return self.window(MAIN)
+
+    def main_style(self):
+        return next((w["style"] for w in self.all_mine if w["class"] == MAIN), 0)
 
     @property
     def counting(self):
@@ -199,7 +203,8 @@ class World:
         if state.counting and not self.last_counting():
             self.counts_seen = max(self.counts_seen, 1)
         if not state.focus:
-            self.dirty.clear()  # the program lost the focus to another program: not a leaving
+            # The program lost the focus to another program: not a leaving. The
+            # field being edited gets the focus back when the program does.
             return
         field = state.focused_field()
         for f in list(self.dirty):
