@@ -26,7 +26,7 @@ for arch in i686 x86_64; do
 done
 echo "== executables: old-Windows imports and hardening"
 "$root/tests/pe/run_pe_checks.sh"
-echo "== fuzzing the field rules and the clock"
+echo "== fuzzing the field rules, the clock and the GIF reader"
 "$root/tests/fuzz/run_fuzz.sh" 20
 for arch in i686 x86_64; do
     echo "== end-to-end $arch"

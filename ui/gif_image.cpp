@@ -23,6 +23,8 @@ constexpr int kMinCodeSize = 2;
 constexpr int kMaxCodeSize = 8;
 constexpr int kMaxCodeWidth = 12;
 constexpr int kCodeLimit = 1 << kMaxCodeWidth;
+// Strings of indices are copied this many bytes at a time.
+constexpr std::size_t kCopyChunk = 8;
 
 // Every read that would pass the end of the data fails instead, and the
 // caller gives the file up.
@@ -46,6 +48,8 @@ public:
         return true;
     }
 
+    std::size_t Left() const { return size_ - pos_; }
+
     // The next `count` bytes, or nullptr when fewer are left.
     const std::uint8_t* Take(std::size_t count) {
         if (size_ - pos_ < count)
@@ -60,7 +64,7 @@ public:
     bool SkipSubBlocks() {
         std::uint8_t length = 0;
         do {
-            if (!Byte(length) || size_ - pos_ < length)
+            if (!Byte(length) || Left() < length)
                 return false;
             pos_ += length;
         } while (length != 0);
@@ -73,23 +77,20 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The LZW codes of a picture are packed from the lowest bit of each byte up
-// and carried in data sub-blocks, which the codes cross freely.
+// Reads the LZW codes of a picture from its data sub-blocks once they are
+// joined: codes are packed from the lowest bit of each byte up.
 class CodeReader {
 public:
-    explicit CodeReader(ByteReader& bytes) : bytes_(bytes) {}
+    explicit CodeReader(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
 
-    // False when the sub-blocks, or the file, end before `width` more bits.
+    // False when the data ends before `width` more bits.
     bool Read(int width, int& code) {
-        while (bitCount_ < width) {
-            if (blockLeft_ == 0 && !NextBlock())
+        if (bitCount_ < width) {
+            // Whole bytes, while one more fits into the 64 bits.
+            for (; bitCount_ <= 64 - 8 && pos_ < bytes_.size(); bitCount_ += 8)
+                bits_ |= std::uint64_t{bytes_[pos_++]} << bitCount_;
+            if (bitCount_ < width)
                 return false;
-            std::uint8_t byte = 0;
-            if (!bytes_.Byte(byte))
-                return false;
-            --blockLeft_;
-            bits_ |= std::uint32_t{byte} << bitCount_;
-            bitCount_ += 8;
         }
         code = static_cast<int>(bits_ & ((1u << width) - 1));
         bits_ >>= width;
@@ -98,40 +99,29 @@ public:
     }
 
 private:
-    bool NextBlock() {
-        std::uint8_t length = 0;
-        if (ended_ || !bytes_.Byte(length) || length == 0) {
-            ended_ = true;  // the empty sub-block ends the picture's data
-            return false;
-        }
-        blockLeft_ = length;
-        return true;
-    }
-
-    ByteReader& bytes_;
-    std::uint32_t bits_ = 0;
+    const std::vector<std::uint8_t>& bytes_;
+    std::size_t pos_ = 0;
+    std::uint64_t bits_ = 0;
     int bitCount_ = 0;
-    int blockLeft_ = 0;
-    bool ended_ = false;
 };
 
-// Each code past the literals stands for an earlier code's string plus one
-// more index. Strings are written backwards from their last index, so the
-// table keeps every string's length and first index beside its links.
+// The string of each new code is the previous code's string followed by the
+// first index written after it, so it already lies in the output in one
+// piece. The table therefore keeps only where each string starts in the
+// output and how long it is, and a code is written by copying from there.
 class LzwDecoder {
 public:
-    explicit LzwDecoder(int minCodeSize)
-        : clear_(1 << minCodeSize), end_(clear_ + 1), minCodeSize_(minCodeSize), table_(kCodeLimit) {
-        for (int literal = 0; literal < clear_; ++literal) {
-            const auto index = static_cast<std::uint8_t>(literal);
-            table_[literal] = Entry{0, 1, index, index};
-        }
+    LzwDecoder(int minCodeSize, std::size_t colours)
+        : clear_(1 << minCodeSize), end_(clear_ + 1), minCodeSize_(minCodeSize), colours_(colours), table_(kCodeLimit) {
         Reset();
     }
 
-    // Fills out[0, count). False for a code the table cannot hold yet, or when
-    // the codes stop (end code, end of data) before count indices.
-    bool Decode(CodeReader& codes, std::uint8_t* out, std::size_t count) {
+    // The picture's first `count` indices into `pixels`. False for a code the
+    // table cannot hold yet, a literal outside the palette, or when the codes
+    // stop (end code, end of data) before count indices.
+    bool Decode(CodeReader& codes, std::size_t count, std::vector<std::uint8_t>& pixels) {
+        pixels.assign(count + kCopyChunk - 1, 0);  // room for a copy's last chunk
+        std::uint8_t* out = pixels.data();
         std::size_t pos = 0;
         while (pos < count) {
             int code = 0;
@@ -141,69 +131,73 @@ public:
                 Reset();
                 continue;
             }
-            if (previous_ < 0) {
-                if (code >= clear_)
-                    return false;  // a string code with no table behind it
+            const bool literal = code < clear_;
+            if (literal ? static_cast<std::size_t>(code) >= colours_ : (!hasPrevious_ || code > next_))
+                return false;
+            // Added before the copy: a code may name the very string that it
+            // completes, the previous one plus its own first index.
+            if (hasPrevious_ && next_ < kCodeLimit)
+                Add(Span{previous_.start, previous_.length + 1});
+            std::uint32_t length = 1;
+            if (literal) {
+                out[pos] = static_cast<std::uint8_t>(code);
             } else {
-                if (code > next_)
-                    return false;
-                // A code may name the entry that it itself completes; the
-                // string is then the previous one plus its own first index.
-                const int firstOf = code == next_ ? previous_ : code;
-                if (next_ < kCodeLimit)
-                    Add(previous_, table_[firstOf].first);
+                const Span string = table_[static_cast<std::size_t>(code)];
+                CopyForward(out, string.start, pos, std::min<std::size_t>(string.length, count - pos));
+                length = string.length;
             }
-            pos = Emit(code, out, pos, count);
-            previous_ = code;
+            hasPrevious_ = true;
+            previous_ = Span{static_cast<std::uint32_t>(pos), length};
+            pos += length;
         }
+        pixels.resize(count);
         return true;
     }
 
 private:
-    struct Entry {
-        std::uint16_t prefix;
-        std::uint16_t length;
-        std::uint8_t last;
-        std::uint8_t first;
+    struct Span {
+        std::uint32_t start;
+        std::uint32_t length;
     };
 
     void Reset() {
         next_ = clear_ + 2;
         width_ = minCodeSize_ + 1;
-        previous_ = -1;
+        hasPrevious_ = false;
     }
 
     // Once the table holds 4096 codes it stays as it is until a clear code
     // (a "deferred clear"), and the codes stay 12 bits wide.
-    void Add(int prefix, std::uint8_t last) {
-        const Entry& head = table_[prefix];
-        table_[next_] = Entry{static_cast<std::uint16_t>(prefix), static_cast<std::uint16_t>(head.length + 1), last,
-                              head.first};
+    void Add(Span string) {
+        table_[static_cast<std::size_t>(next_)] = string;
         ++next_;
         if (next_ == 1 << width_ && width_ < kMaxCodeWidth)
             ++width_;
     }
 
-    // Writes the string of `code` at out[pos]; what would pass out[count) is
-    // dropped. Returns the position after it.
-    std::size_t Emit(int code, std::uint8_t* out, std::size_t pos, std::size_t count) const {
-        const std::size_t end = pos + table_[code].length;
-        for (std::size_t at = end; at-- > pos;) {
-            const Entry& entry = table_[code];
-            if (at < count)
-                out[at] = entry.last;
-            code = entry.prefix;
+    // Whole chunks when the source lies at least a chunk back, so that no
+    // chunk reads bytes it writes; the last one may run up to kCopyChunk - 1
+    // bytes on, where later codes write anyway. Closer, the source runs into
+    // the bytes being written: byte by byte.
+    static void CopyForward(std::uint8_t* out, std::size_t from, std::size_t to, std::size_t length) {
+        if (to - from >= kCopyChunk) {
+            for (std::size_t i = 0; i < length; i += kCopyChunk)
+                std::memcpy(out + to + i, out + from + i, kCopyChunk);
+            return;
         }
-        return std::min(end, count);
+        for (std::size_t i = 0; i < length; ++i)
+            out[to + i] = out[from + i];
     }
 
     const int clear_;
     const int end_;
     const int minCodeSize_;
-    std::vector<Entry> table_;
+    const std::size_t colours_;
+    std::vector<Span> table_;
     int next_ = 0;
     int width_ = 0;
-    int previous_ = -1;
+    bool hasPrevious_ = false;
+    Span previous_{0, 0};
 };
 
 bool SideAllowed(int side) {
@@ -238,6 +232,21 @@ bool ReadExtension(ByteReader& reader, int& transparentIndex) {
         transparentIndex = -1;  // the control extension before it was the text's
     }
     return reader.SkipSubBlocks();
+}
+
+// Joins the data sub-blocks of a picture (a length byte, then that many
+// bytes; an empty one ends them). A file cut short among them keeps what it
+// has: the codes show whether that was enough.
+std::vector<std::uint8_t> JoinSubBlocks(ByteReader& reader) {
+    std::vector<std::uint8_t> joined;
+    joined.reserve(reader.Left());
+    std::uint8_t length = 0;
+    while (reader.Byte(length) && length != 0) {
+        const std::size_t available = std::min<std::size_t>(length, reader.Left());
+        const std::uint8_t* bytes = reader.Take(available);
+        joined.insert(joined.end(), bytes, bytes + available);
+    }
+    return joined;
 }
 
 struct PictureDescriptor {
@@ -277,10 +286,12 @@ std::vector<int> RowOrder(int height, bool interlaced) {
 // outside the screen is cut off.
 void PlaceOnScreen(const std::vector<std::uint8_t>& pixels, const PictureDescriptor& picture, GifImage& image) {
     const std::vector<int> rows = RowOrder(picture.height, (picture.flags & kInterlaced) != 0);
-    const int visibleWidth = std::max(0, std::min(picture.width, image.width - picture.left));
+    const int visibleWidth = std::min(picture.width, image.width - picture.left);
+    if (visibleWidth <= 0)
+        return;
     for (int row = 0; row < picture.height; ++row) {
         const int y = picture.top + rows[static_cast<std::size_t>(row)];
-        if (y >= image.height || visibleWidth == 0)
+        if (y >= image.height)
             continue;
         const std::uint8_t* from = pixels.data() + static_cast<std::size_t>(row) * picture.width;
         std::uint8_t* to = image.indices.data() + static_cast<std::size_t>(y) * image.width + picture.left;
@@ -322,19 +333,17 @@ std::optional<GifImage> Decode(ByteReader& reader) {
         return std::nullopt;  // no colours to give the indices
     const std::size_t colours = image.palette.size();
     // An index no pixel can carry makes nothing transparent.
-    image.transparentIndex = transparentIndex >= 0 && static_cast<std::size_t>(transparentIndex) < colours
-                                 ? transparentIndex
-                                 : -1;
+    image.transparentIndex =
+        transparentIndex >= 0 && static_cast<std::size_t>(transparentIndex) < colours ? transparentIndex : -1;
 
     std::uint8_t minCodeSize = 0;
     if (!reader.Byte(minCodeSize) || minCodeSize < kMinCodeSize || minCodeSize > kMaxCodeSize)
         return std::nullopt;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(picture.width) * picture.height);
-    CodeReader codes(reader);
-    LzwDecoder lzw(minCodeSize);
-    if (!lzw.Decode(codes, pixels.data(), pixels.size()))
-        return std::nullopt;
-    if (std::any_of(pixels.begin(), pixels.end(), [colours](std::uint8_t index) { return index >= colours; }))
+    const std::vector<std::uint8_t> data = JoinSubBlocks(reader);
+    CodeReader codes(data);
+    LzwDecoder lzw(minCodeSize, colours);
+    std::vector<std::uint8_t> pixels;
+    if (!lzw.Decode(codes, static_cast<std::size_t>(picture.width) * picture.height, pixels))
         return std::nullopt;
 
     const int fill = image.transparentIndex >= 0 ? image.transparentIndex : background < colours ? background : 0;

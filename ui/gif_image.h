@@ -32,7 +32,9 @@ struct GifImage {
 constexpr int kGifMaxSide = 4096;
 
 // nullopt for anything that is not a complete, well-formed GIF picture within
-// kGifMaxSide: never reads outside data[0, size), never throws.
+// kGifMaxSide: never reads outside data[0, size), never throws. Reading stops
+// at the first picture's last pixel, so what follows it (the end code, the
+// rest of the file) may be missing.
 std::optional<GifImage> DecodeGif(const std::uint8_t* data, std::size_t size);
 
 }  // namespace tarnvel

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets of the countdown core with clang (libFuzzer,
+# Builds the fuzz targets of the portable core with clang (libFuzzer,
 # AddressSanitizer, UndefinedBehaviorSanitizer) into build/fuzz, replays the
 # kept crash inputs of tests/fuzz/regressions/<target>/, then fuzzes each
 # target for a bounded time, starting from tests/fuzz/seeds/<target>/ and the
@@ -15,7 +15,7 @@ case "$seconds" in
     '' | *[!0-9]* | 0) echo "usage: $0 [seconds-per-target]" >&2; exit 2 ;;
 esac
 build="$root/build/fuzz"
-targets=(fuzz_field_rules fuzz_number_text fuzz_countdown_clock)
+targets=(fuzz_field_rules fuzz_number_text fuzz_countdown_clock fuzz_gif_image)
 
 # clang and its fuzzer runtime, from Debian's packages.
 fuzzer_runtime() {
