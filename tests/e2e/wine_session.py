@@ -130,13 +130,14 @@ def wine_module_names(prefix):
 
 
 def relay_filter(prefix, relay_include, trace_own_calls):
-    """The registry lines of the relay filter. Wine's RelayFromExclude drops
-    the calls from the modules it names; its RelayFromInclude lets Wine's own
-    DLLs' calls through (it judges by the module whose loading resolved an
-    import), so tracing every call of the program takes the exclusion of
-    every module of Wine. Calls through addresses from GetProcAddress are
-    traced whoever makes them: readers tell the program's own calls apart by
-    their return address (and process)."""
+    """The registry lines of the relay filter. For trace_own_calls, every
+    function is traced and RelayFromExclude names every module of Wine: that
+    drops the calls Wine's DLLs make among themselves (RelayFromInclude set
+    to the program alone does not: Wine 8 then still traces many of them),
+    and a trace filtered so shows the same functions called from the
+    program's image as an unfiltered one. Calls through addresses from
+    GetProcAddress are traced whoever makes them: readers tell the program's
+    own calls apart by their return address and process."""
     if trace_own_calls:
         return ['"RelayInclude"=-', '"RelayExclude"=""',
                 f'"RelayFromExclude"="{";".join(wine_module_names(prefix))}"']
