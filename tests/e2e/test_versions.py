@@ -189,7 +189,8 @@ def judge_calls(calls, imports, routing, loaded, win98=WIN98):
     of the functions called and a list of problems."""
     names = {(dll_key(d.name), f.name) for d in imports for f in d.functions if f.name}
     problems = []
-    modules = {base: PureWindowsPath(path).name for _, path, base in loaded}
+    pids = {call.pid for call in calls}
+    modules = {base: PureWindowsPath(path).name for pid, path, base in loaded if pid in pids}
     for call in calls:
         if call.func == "GetProcAddress" and call.kind == "Call":
             wanted = call.string(1)
