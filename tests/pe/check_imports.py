@@ -108,9 +108,9 @@ class Win98Functions:
         allowed, _ = self.allowed.get((dll, function), (None, None))
         if called and allowed == "nt-only":
             return "called under Windows 98, but allowed only as a call made on the NT family"
-        if kind == "stub" and allowed in (("nt-only", "runtime", "optional") if called else ("nt-only", "runtime")):
+        if kind == "stub" and allowed in ("nt-only", "runtime"):
             return None
-        if kind == "absent" and called and allowed == "optional":
+        if called and allowed == "optional":  # found by GetProcAddress, so never imported
             return None
         if kind == "stub":
             return "a stub on Windows 98 SE (fails with ERROR_CALL_NOT_IMPLEMENTED)"
@@ -131,7 +131,8 @@ def check(pe, exports, win98, out):
             out.write(f"FAIL {name}: {reason}\n")
 
     if not pe.is_i386:
-        report(False, "machine", f"machine {pe.machine:#06x} is not i386; Windows 98 and 2000 run 32-bit x86 images only")
+        report(False, "machine",
+               f"machine {pe.machine:#06x} is not i386; Windows 98 and 2000 run 32-bit x86 images only")
         return failures
 
     version = (pe.subsystem_major, pe.subsystem_minor)

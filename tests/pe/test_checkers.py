@@ -334,8 +334,8 @@ class ImportChecks(unittest.TestCase):
         strict = check_imports.Win98Functions(WIN98.kinds, {k: v for k, v in WIN98.allowed.items()
                                                             if k[1] != "OpenProcessToken"})
         _, text = self.run_check(PeFile(original("i686")), win98=strict)
-        self.assertIn("    ADVAPI32.dll!OpenProcessToken: a stub on Windows 98 SE (fails with ERROR_CALL_NOT_IMPLEMENTED)",
-                      self.new_lines(text))
+        self.assertIn("    ADVAPI32.dll!OpenProcessToken: a stub on Windows 98 SE "
+                      "(fails with ERROR_CALL_NOT_IMPLEMENTED)", self.new_lines(text))
 
     def test_rules_for_calls_seen_at_run_time(self):
         problem = WIN98.problem
