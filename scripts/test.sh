@@ -36,6 +36,6 @@ echo "== Windows versions and DPI settings"
 "$root/tests/e2e/run_matrix.sh"
 echo "== soak: random use with invariants checked"
 "$root/tests/soak/run_soak.sh" --seed "${TARNVEL_SOAK_SEED:-1}" --actions 2000
-echo "== fonts with and without the Chinese face"
+echo "== code pages 950 and 1252, with and without the Chinese face"
 "$root/tests/screens/font_screens.sh" i686
 echo "== all tests passed"

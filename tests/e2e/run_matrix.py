@@ -20,7 +20,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import tarnvel_case  # noqa: E402
 from test_dpi import DpiScenario  # noqa: E402
-from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario  # noqa: E402
+from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario, Win98CallsScenario  # noqa: E402
 from wine_session import ROOT, Config, Xvfb, prepare_prefix, wineserver_kill  # noqa: E402
 
 VERSIONS = {"i686": ["win98", "win2k", "winxp", "win7", "win10"], "x86_64": ["win7", "win10"]}
@@ -41,7 +41,8 @@ class Target:
 def targets(arches, dpi_arches):
     made = []
     for arch in arches:
-        made += [Target(arch, version, VersionScenario, windows_version=version) for version in VERSIONS[arch]]
+        made += [Target(arch, version, Win98CallsScenario if version == "win98" else VersionScenario,
+                        windows_version=version) for version in VERSIONS[arch]]
         if arch in dpi_arches:
             made += [Target(arch, f"dpi{dpi}", DpiScenario, log_pixels=dpi) for dpi in DPI_SETTINGS]
     return made
@@ -76,7 +77,8 @@ def run_target(target, display, result):
     try:
         prepare_prefix(config, windows_version=target.settings.get("windows_version"),
                        log_pixels=target.settings.get("log_pixels"), relay_include=MATRIX_RELAY_INCLUDE,
-                       template=template_prefix(target.arch, display))
+                       template=template_prefix(target.arch, display),
+                       trace_own_calls=getattr(target.case, "trace_own_calls", False))
     except Exception:  # a prefix that could not be made fails its setting only
         test = target.case(unittest.defaultTestLoader.getTestCaseNames(target.case)[0])
         result.startTest(test)

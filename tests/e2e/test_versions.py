@@ -2,16 +2,26 @@
 with its usual window, a short count expires, and the relay trace shows the
 calls that version calls for: none of the shutdown-privilege steps on
 Windows 98, all three in order on the NT family, then one forced
-session-ending request. run_matrix.py runs one scenario per version, each in
-a prefix of its own."""
+session-ending request. Under Windows 98 a full use of the program is traced
+too, every call its own code makes, and each is checked against what
+Windows 98 SE implements: Wine implements the Unicode functions that Windows
+98 has only as stubs, so running under Wine's win98 alone proves nothing.
+run_matrix.py runs one scenario per version, each in a prefix of its own."""
 
 import re
-import struct
+import sys
 import time
+from collections import Counter
+from pathlib import PureWindowsPath
 
-from tarnvel_case import FIELDS, MAIN, NOTICE, START, ID, TarnvelCase, size
-from test_windows import MAIN_LAYOUT
-from wine_session import RELAY_INCLUDE, wait_until
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, MAIN, MINUTES, NOTICE, OPTIONS_WINDOW, RESET, SECONDS, START,
+                          ID, TarnvelCase, size)
+from test_windows import MAIN_LAYOUT, MODES
+from wine_session import RELAY_INCLUDE, ROOT, wait_until
+
+sys.path.insert(0, str(ROOT / "tests" / "pe"))
+from check_imports import Win98Functions, dll_key  # noqa: E402
+from pe_file import PeFile  # noqa: E402
 
 # The matrix traces GetVersion too, to see what the program was told.
 MATRIX_RELAY_INCLUDE = RELAY_INCLUDE + ";kernel32.GetVersion;kernelbase.GetVersion"
@@ -22,6 +32,10 @@ POWER_OFF = (0x0C, 0xFFFFFFFF)  # EWX_POWEROFF | EWX_FORCE, reserved
 REPORTED_VERSION = {"win98": (True, 4, 10), "win2k": (False, 5, 0), "winxp": (False, 5, 1),
                     "win7": (False, 6, 1), "win10": (False, 10, 0)}
 LOADED_RE = re.compile(r'Loaded L"[^"]*\\\\tarnvel\.exe" at ([0-9a-fA-F]+)')
+WIN98 = Win98Functions.load(ROOT / "tests" / "pe" / "win98se_exports.txt")
+# The About window's link, from the client area's origin: clicked by place, as
+# its labels need not be windows of their own.
+ABOUT_LINK = (144, 176, 153, 17)
 
 
 def image_range(relay_path, exe_path):
@@ -31,12 +45,8 @@ def image_range(relay_path, exe_path):
     match = LOADED_RE.search(text)
     if not match:
         return None
-    data = exe_path.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    optional = pe + 24
-    size_of_image = struct.unpack_from("<I", data, optional + 56)[0]
     base = int(match.group(1), 16)
-    return base, base + size_of_image
+    return base, base + PeFile.load(exe_path).size_of_image
 
 
 def decode_version(value):
@@ -130,3 +140,135 @@ class VersionScenario(TarnvelCase):
                 self.assertNotEqual(int(relay.returns_of(calls[0]).retval, 16), 0, f"{func} failed under Wine")
         boxes = relay.find("MessageBoxA") + relay.find("MessageBoxW")
         self.assertEqual(boxes, [], "a message box was raised (a privilege step reported a failure?)")
+
+
+class WineRouting:
+    """Where Wine's trace shows a call to a Windows function: Wine's kernel32,
+    ole32... forward many exports to kernelbase, ntdll or combase, and the
+    trace names the DLL that runs the call. Read from the export tables of
+    the prefix's own DLLs."""
+
+    def __init__(self, prefix):
+        self.system = prefix / "drive_c" / "windows" / "system32"
+        self.tables = {}
+
+    def _exports(self, dll):
+        if dll not in self.tables:
+            path = self.system / dll
+            self.tables[dll] = PeFile.load(path).exports() if path.is_file() else {}
+        return self.tables[dll]
+
+    def traced_as(self, dll, function):
+        """('module', 'Function') as the trace shows a call of dll!function."""
+        dll = dll_key(dll)
+        for _ in range(8):
+            forwarder = self._exports(dll).get(function)
+            if not forwarder:
+                break
+            module, function = forwarder.rsplit(".", 1)
+            dll = dll_key(module)
+        return dll[:-len(".dll")], function
+
+
+def own_calls_of_image(relay, exe_path):
+    """Every call the program's own image made, from the +loaddll and +pid
+    trace: calls of the process that loaded tarnvel.exe (not of the programs
+    it starts), returning into that image."""
+    loads = [(pid, base) for pid, path, base in relay.loaded if PureWindowsPath(path).name.lower() == "tarnvel.exe"]
+    if len(loads) != 1:
+        raise AssertionError(f"expected tarnvel.exe to be loaded once in the trace, saw {len(loads)}")
+    pid, base = loads[0]
+    end = base + PeFile.load(exe_path).size_of_image
+    return pid, [c for c in relay.calls if c.kind == "Call" and c.pid == pid and base <= c.ret < end]
+
+
+def judge_calls(calls, imports, routing, loaded, win98=WIN98):
+    """Checks each call against Windows 98 SE. The functions the program can
+    reach are its imports and what it looked up with GetProcAddress (traced
+    too); each is mapped to the name the trace gives it. Returns the Counter
+    of the functions called and a list of problems."""
+    names = {(dll_key(d.name), f.name) for d in imports for f in d.functions if f.name}
+    problems = []
+    pids = {call.pid for call in calls}
+    modules = {base: PureWindowsPath(path).name for pid, path, base in loaded if pid in pids}
+    for call in calls:
+        if call.func == "GetProcAddress" and call.kind == "Call":
+            wanted = call.string(1)
+            module = modules.get(int(call.arg(0), 16))
+            if wanted and module:
+                names.add((dll_key(module), wanted))
+            elif not wanted:
+                problems.append(f"GetProcAddress by ordinal or by an unreadable name: {call}")
+    routes = {}
+    for name in names:
+        routes.setdefault(tuple(x.lower() for x in routing.traced_as(*name)), set()).add(name)
+    called = Counter()
+    for call in calls:
+        reached = routes.get((call.dll.lower(), call.func.lower()))
+        if not reached:
+            problems.append(f"{call.dll}.{call.func}: neither imported nor looked up by name ({call})")
+            continue
+        for dll, function in reached:
+            called[(dll, function)] += 1
+    for (dll, function), count in sorted(called.items()):
+        problem = win98.problem(dll, function, called=True)
+        if problem:
+            problems.append(f"{dll}!{function} ({count} calls): {problem}")
+    return called, problems
+
+
+class Win98CallsScenario(VersionScenario):
+    """Windows 98: besides the version scenario, a full use of the program
+    with every call its own code makes into any DLL traced, each checked
+    against what Windows 98 SE implements (tests/pe/win98se_exports.txt)."""
+
+    debug_channels = "+loaddll,+pid"
+    trace_own_calls = True
+
+    def test_full_use_calls_only_what_windows_98_implements(self):
+        self.type_into(MINUTES, "1")
+        self.type_into(SECONDS, "30")
+        self.click_control(START)
+        self.wait_texts(START, "Pause", 3)
+        self.wait_texts(SECONDS, "29", 3)
+        self.click_control(START)
+        self.wait_texts(START, "Start", 3)
+        self.click_control(RESET)
+        wait_until(lambda: self.fields() == ("00", "00", "00"), 3, "Reset to clear the fields")
+        self.type_into(MINUTES, "2")
+
+        self.open_options()
+        self.click_control(ID["IDC_OPTIONSHUTDOWN_2"], OPTIONS_WINDOW)
+        wait_until(lambda: self.control(ID["IDC_OPTIONSHUTDOWN_2"], OPTIONS_WINDOW)["checked"] == 1, 2, "Reboot")
+        self.click_control(ID["IDC_OPTION_CHANGE"], OPTIONS_WINDOW)
+        wait_until(lambda: not self.window(OPTIONS_WINDOW), 3, "the Options window to close")
+
+        self.click_control(ABOUT)
+        about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
+        x, y, w, h = ABOUT_LINK
+        link = (about["client"][0] + x + w // 2, about["client"][1] + y + h // 2)
+        self.desktop.move(link[0] - 40, link[1])
+        time.sleep(0.3)
+        self.desktop.move(*link)
+        time.sleep(0.3)
+        self.click_at(link, ABOUT_WINDOW)
+        wait_until(lambda: self.program.relay().find("ShellExecuteA"), 3, "the link to be opened")
+        self.click_at(self.close_point(self.window(ABOUT_WINDOW)), ABOUT_WINDOW)
+        wait_until(lambda: not self.window(ABOUT_WINDOW), 3, "the About window to close")
+
+        self.start_count("2", minutes="0")
+        wait_until(lambda: self.exit_calls(), 10, "the session-ending call after a 2 s count")
+        wait_until(lambda: self.window(NOTICE), 3, "the time-up notice")
+        self.wait_texts(START, "Start", 3)
+        self.assertEqual([(c.number(0), c.number(1)) for c in self.exit_calls()],
+                         [(MODES["IDC_OPTIONSHUTDOWN_2"], 0xFFFFFFFF)], "the mode chosen in Options was not used")
+
+        relay = self.program.relay()
+        _, calls = own_calls_of_image(relay, self.config.exe)
+        called, problems = judge_calls(calls, PeFile.load(self.config.exe).imports(),
+                                       WineRouting(self.config.prefix), relay.loaded)
+        print(f"\n   win98 calls: {len(calls)} calls of {len(called)} distinct functions from the program's own "
+              f"code checked against Windows 98 SE", flush=True)
+        self.assertGreater(len(called), 60, "too few functions traced: is the relay filter hiding the program?")
+        self.assertEqual(problems, [], f"{len(problems)} calls Windows 98 SE does not serve:\n  " +
+                         "\n  ".join(problems))

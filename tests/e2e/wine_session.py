@@ -119,8 +119,35 @@ def wineserver_kill(config):
                    timeout=30, check=False)
 
 
+def wine_module_names(prefix):
+    """The names of the modules Wine may load into a process of the prefix:
+    its system folders' files, and the 16-bit modules (krnl386.exe16...)."""
+    names = set()
+    for folder in ("system32", "syswow64", "system"):
+        path = prefix / "drive_c" / "windows" / folder
+        if path.is_dir():
+            names.update(f.name for f in path.iterdir() if f.is_file())
+    names.update(name + "16" for name in list(names) if name.lower().endswith((".exe", ".drv", ".dll")))
+    return sorted(names)
+
+
+def relay_filter(prefix, relay_include, trace_own_calls):
+    """The registry lines of the relay filter. For trace_own_calls, every
+    function is traced and RelayFromExclude names every module of Wine: that
+    drops the calls Wine's DLLs make among themselves (RelayFromInclude set
+    to the program alone does not: Wine 8 then still traces many of them),
+    and a trace filtered so shows the same functions called from the
+    program's image as an unfiltered one. Calls through addresses from
+    GetProcAddress are traced whoever makes them: readers tell the program's
+    own calls apart by their return address and process."""
+    if trace_own_calls:
+        return ['"RelayInclude"=-', '"RelayExclude"=""',
+                f'"RelayFromExclude"="{";".join(wine_module_names(prefix))}"']
+    return [f'"RelayInclude"="{relay_include}"', '"RelayExclude"=""', '"RelayFromExclude"=-']
+
+
 def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE, template=None,
-                   taskbar=False):
+                   trace_own_calls=False, taskbar=False):
     """Makes the prefix on first use (as scripts/wine_env.sh does), gives it
     Wine's own fonts, and sets the desktop, the relay filter and a browser
     that opens nothing.
@@ -128,7 +155,9 @@ def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=
     windows_version: Wine's `Version` value (win98, win2k, winxp, win7,
     win10) for the prefix; log_pixels: the DPI setting; template: a prepared
     prefix of the same architecture to copy instead of running wineboot;
-    taskbar: the desktop shows a taskbar with a button per window, as Windows does."""
+    trace_own_calls: trace every call the program makes into any DLL instead
+    of the relay_include list (see relay_filter); taskbar: the desktop shows
+    a taskbar with a button per window, as Windows does."""
     if not (config.prefix / "system.reg").exists():
         config.prefix.parent.mkdir(parents=True, exist_ok=True)
         if template and (Path(template) / "system.reg").exists():
@@ -148,7 +177,7 @@ def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=
         r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE[0]}x{DESKTOP_SIZE[1]}"',
         "", f"[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\{DESKTOP_NAME}]",
         f'"EnableShell"=dword:{1 if taskbar else 0:08x}', "",
-        r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{relay_include}"', '"RelayExclude"=""', "",
+        r"[HKEY_CURRENT_USER\Software\Wine\Debug]", *relay_filter(config.prefix, relay_include, trace_own_calls), "",
         r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
         # Links go to winebrowser, which then runs the harmless `true`.
         r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]", '"Browsers"="true"', '"Mailers"="true"', ""]
@@ -277,15 +306,20 @@ class Program:
         return RelayLog(self.relay_path)
 
 
-CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):(Call|Ret)\s+(\w+)\.(\w+)\((.*)\)(?: retval=([0-9a-f]+))? ret=(\w+)$")
-PROC_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
+# "time:[pid:]tid:" (the pid with the +pid channel), then the call or return.
+CALL_RE = re.compile(r"^(\d+\.\d+):(?:([0-9a-f]+):)?([0-9a-f]+):(Call|Ret)\s+([\w.]+?)\.(\w+)\((.*)\)"
+                     r"(?: retval=([0-9a-f]+))? ret=(\w+)$")
+PROC_RE = re.compile(r"^(\d+\.\d+):(?:[0-9a-f]+:)?([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
+# A module loaded (the +loaddll channel): its path and base address.
+LOADED_RE = re.compile(r'^\d+\.\d+:(?:([0-9a-f]+):)?[0-9a-f]+:trace:loaddll:\w+ Loaded L"(.*)" at ([0-9A-Fa-f]+)')
 
 
 class RelayEntry:
-    def __init__(self, index, time_s, kind, dll, func, args, retval, ret=None):
+    def __init__(self, index, time_s, kind, dll, func, args, retval, ret=None, pid=None):
         self.index, self.time, self.kind = index, time_s, kind
         self.dll, self.func, self.args, self.retval = dll, func, args, retval
         self.ret = ret  # the caller's return address, as a number
+        self.pid = pid  # the calling process, when the trace has +pid
 
     def arg(self, n):
         """The n-th argument's raw value: the hex number without any string."""
@@ -323,13 +357,19 @@ class RelayLog:
 
     def __init__(self, path):
         self.calls, self.messages = [], []
+        self.loaded = []  # (pid or None, path, base) of each module loaded, with +loaddll
         with open(path, "r", encoding="utf-8", errors="replace") as log:
             for index, line in enumerate(log):
                 line = line.rstrip("\r\n")
                 match = CALL_RE.match(line)
                 if match:
-                    t, _, kind, dll, func, args, retval, ret = match.groups()
-                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval, int(ret, 16)))
+                    t, pid, _, kind, dll, func, args, retval, ret = match.groups()
+                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval, int(ret, 16), pid))
+                    continue
+                match = LOADED_RE.match(line)
+                if match:
+                    pid, module_path, base = match.groups()
+                    self.loaded.append((pid, module_path.replace("\\\\", "\\"), int(base, 16)))
                     continue
                 match = PROC_RE.match(line)
                 if match:

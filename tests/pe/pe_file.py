@@ -1,6 +1,6 @@
 """A small reader of Windows PE executables (PE32 and PE32+), enough for the
 checks in this folder: headers, sections, imports (plain and delay-load),
-base relocations and the resource tree. Standard library only.
+exports, base relocations and the resource tree. Standard library only.
 
 Every read is bounds-checked: a damaged file raises PeFormatError with the
 place it broke instead of returning made-up values.
@@ -22,6 +22,7 @@ SCN_MEM_EXECUTE = 0x20000000
 SCN_MEM_READ = 0x40000000
 SCN_MEM_WRITE = 0x80000000
 
+DIR_EXPORT = 0
 DIR_IMPORT = 1
 DIR_RESOURCE = 2
 DIR_BASERELOC = 5
@@ -129,6 +130,7 @@ class PeFile:
             raise PeFormatError(f"unknown optional header magic {self.magic:#x}")
         (self.os_major, self.os_minor, _, _, self.subsystem_major, self.subsystem_minor) = self._unpack(
             "<HHHHHH", opt + 40, "version fields")
+        (self.size_of_image,) = self._unpack("<I", opt + 56, "SizeOfImage")
         self.subsystem_version_offset = opt + 48
         (self.subsystem, self.dll_characteristics) = self._unpack("<HH", opt + 68, "subsystem")
         self.dll_characteristics_offset = opt + 70
@@ -230,6 +232,31 @@ class PeFile:
                 dlls.append(ImportedDll(name, functions, delayed=True))
                 offset += 32
         return dlls
+
+    # -- exports ---------------------------------------------------------
+
+    def exports(self):
+        """Name -> forwarder ("dll.Function") or None for every export by name."""
+        rva, size = self.directory(DIR_EXPORT)
+        if not (rva and size):
+            return {}
+        offset = self.rva_to_offset(rva, "export directory")
+        functions_count, names_count, functions_rva, names_rva, ordinals_rva = self._unpack(
+            "<IIIII", offset + 20, "export directory")
+        names = self.read_at_rva(names_rva, 4 * names_count, "export names")
+        ordinals = self.read_at_rva(ordinals_rva, 2 * names_count, "export ordinals")
+        functions = self.read_at_rva(functions_rva, 4 * functions_count, "export addresses")
+        found = {}
+        for i in range(names_count):
+            (name_rva,) = struct.unpack_from("<I", names, 4 * i)
+            (index,) = struct.unpack_from("<H", ordinals, 2 * i)
+            if index >= functions_count:
+                raise PeFormatError(f"export {i} names function {index} of {functions_count}")
+            name = self._cstring(self.rva_to_offset(name_rva, "export name"), "export name")
+            (target,) = struct.unpack_from("<I", functions, 4 * index)
+            forwarded = rva <= target < rva + size
+            found[name] = self._cstring(self.rva_to_offset(target, "forwarder"), "forwarder") if forwarded else None
+        return found
 
     # -- base relocations ------------------------------------------------
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the built executables: the i686 one against the Windows 2000 exports
-# (check_imports.py, which also lists the Windows 98 gaps), both against the
-# hardening rules (check_hardening.py), and the checkers themselves against
-# damaged copies (test_checkers.py). Build first with scripts/build.sh i686 x86_64.
+# and against what Windows 98 SE implements (check_imports.py, with
+# win2000_exports.txt and win98se_exports.txt), both against the hardening
+# rules (check_hardening.py), and the checkers themselves against damaged
+# copies (test_checkers.py). Build first with scripts/build.sh i686 x86_64.
 #   tests/pe/run_pe_checks.sh
 # Ends with "N passed, N failed"; exits non-zero when anything failed.
 set -uo pipefail
@@ -44,7 +45,7 @@ run() {
     failed=$((failed + f))
 }
 
-run "imports of the i686 executable (Windows 2000)" "$here/check_imports.py" "$i686"
+run "imports of the i686 executable (Windows 98 SE and 2000)" "$here/check_imports.py" "$i686"
 run "hardening of both executables" "$here/check_hardening.py" "$i686" "$x86_64"
 run "the checkers against damaged copies" "$here/test_checkers.py" "$i686" "$x86_64"
 

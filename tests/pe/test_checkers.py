@@ -28,7 +28,7 @@ from pe_file import PeFile  # noqa: E402
 ROOT = HERE.parent.parent
 EXES = {"i686": ROOT / "build" / "i686" / "tarnvel.exe", "x86_64": ROOT / "build" / "x86_64" / "tarnvel.exe"}
 EXPORTS = check_imports.load_exports(HERE / "win2000_exports.txt")
-WIN98 = check_imports.load_win98(HERE / "win98_missing.txt")
+WIN98 = check_imports.Win98Functions.load(HERE / "win98se_exports.txt")
 
 
 def original(arch):
@@ -245,66 +245,108 @@ class HardeningChecks(unittest.TestCase):
 
 
 class ImportChecks(unittest.TestCase):
-    def run_check(self, pe, exports=EXPORTS):
+    """Damage is judged against the undamaged file's own output, so that these
+    tests prove the checks whatever today's verdict on the real file is."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.original_failures, cls.original_text = cls.run_check(PeFile(original("i686")))
+
+    @staticmethod
+    def run_check(pe, exports=EXPORTS, win98=WIN98):
         out = io.StringIO()
-        failures = check_imports.check(pe, exports, WIN98, out)
+        failures = check_imports.check(pe, exports, win98, out)
         return failures, out.getvalue()
 
-    def test_undamaged_i686_passes(self):
-        failures, text = self.run_check(PeFile(original("i686")))
-        self.assertEqual(failures, 0, text)
-        self.assertRegex(text, r"PASS imports: \d+ functions from \d+ DLLs")
+    def new_lines(self, text):
+        before = set(self.original_text.splitlines())
+        return [line for line in text.splitlines() if line not in before]
+
+    def test_undamaged_i686_passes_windows_2000(self):
+        self.assertRegex(self.original_text, r"PASS imports: \d+ functions from \d+ DLLs checked against Windows 2000")
+        self.assertRegex(self.original_text,
+                         r"(PASS|FAIL) imports: \d+ functions from \d+ DLLs checked against Windows 98 SE "
+                         r"\(\d+ functions of 9 DLLs listed\)")
 
     def test_function_newer_than_windows_2000(self):
         broken = renamed_import(original("i686"), "WaitForSingleObject", "GetNativeSystemInfo")
         failures, text = self.run_check(broken)
-        self.assertEqual(failures, 1, text)
+        self.assertGreater(failures, self.original_failures, text)
         self.assertIn("KERNEL32.dll!GetNativeSystemInfo (not exported by Windows 2000)", text)
+        self.assertIn("    KERNEL32.dll!GetNativeSystemInfo: not exported by Windows 98 SE", text)
         self.assertNotIn("WaitForSingleObject", text)
 
     def test_dll_missing_from_the_list(self):
         exports = {dll: names for dll, names in EXPORTS.items() if dll != "ole32.dll"}
         failures, text = self.run_check(PeFile(original("i686")), exports)
-        self.assertEqual(failures, 1, text)
+        self.assertEqual(failures, self.original_failures + 1, text)
         self.assertIn("ole32.dll!OleInitialize (the DLL is not in the list)", text)
+        win98 = check_imports.Win98Functions({k: v for k, v in WIN98.kinds.items() if k[0] != "ole32.dll"},
+                                             WIN98.allowed)
+        _, text = self.run_check(PeFile(original("i686")), win98=win98)
+        self.assertIn("    ole32.dll!OleInitialize: the DLL is not in the Windows 98 SE list", self.new_lines(text))
 
     def test_import_by_ordinal(self):
         pe = PeFile(original("i686"))
         broken = patched(pe.data, import_thunk_offset(pe, "comctl32.dll"), struct.pack("<I", 0x80000000 | 17))
         failures, text = self.run_check(broken)
-        self.assertEqual(failures, 1, text)
+        self.assertEqual(failures, self.original_failures + 1, text)
         self.assertIn("!@17 (by ordinal, not exported by Windows 2000)", text)
+        self.assertIn("    COMCTL32.DLL!@17: by ordinal (no ordinals are listed for Windows 98 SE)", text)
         with_ordinal = dict(EXPORTS)
         with_ordinal["comctl32.dll"] = EXPORTS["comctl32.dll"] | {"@17"}
         failures, text = self.run_check(broken, with_ordinal)
-        self.assertEqual(failures, 0, text)
+        self.assertEqual(failures, self.original_failures, text)
+        self.assertIn("COMCTL32.DLL!@17: by ordinal", text)
 
     def test_subsystem_version_above_4(self):
         pe = PeFile(original("i686"))
         failures, text = self.run_check(patched(pe.data, pe.subsystem_version_offset, struct.pack("<HH", 5, 0)))
-        self.assertEqual(failures, 1, text)
+        self.assertEqual(failures, self.original_failures + 1, text)
         self.assertIn("FAIL subsystem version 5.0", text)
         failures, text = self.run_check(patched(pe.data, pe.subsystem_version_offset, struct.pack("<HH", 3, 10)))
-        self.assertEqual(failures, 0, text)
+        self.assertEqual(failures, self.original_failures, text)
 
     def test_64_bit_image_is_refused(self):
         failures, text = self.run_check(PeFile(original("x86_64")))
         self.assertEqual(failures, 1)
         self.assertIn("FAIL machine", text)
 
-    def test_windows_98_gaps(self):
-        gap = check_imports.win98_gap
-        self.assertEqual(gap("gdi32.dll", "GetGlyphIndicesW", WIN98), "absent")
-        self.assertEqual(gap("user32.dll", "CreateWindowExW", WIN98), "stub")
-        self.assertEqual(gap("advapi32.dll", "OpenProcessToken", WIN98), "stub")
-        self.assertIsNone(gap("user32.dll", "MessageBoxW", WIN98))
-        self.assertIsNone(gap("kernel32.dll", "MultiByteToWideChar", WIN98))
-        self.assertIsNone(gap("user32.dll", "ShowWindow", WIN98))
-        self.assertIsNone(gap("ole32.dll", "StringFromGUID2", WIN98))
-        # Gaps are reported, never counted as failures.
-        failures, text = self.run_check(PeFile(original("i686")))
-        self.assertEqual(failures, 0, text)
-        self.assertIn("    user32.dll CreateWindowExW\n", text)
+    def test_imports_windows_98_refuses(self):
+        # Each new name is a Windows 2000 export no longer than the old one.
+        for old, new, reason in [
+                ("GetCurrentProcess", "CreateFileW", "a stub on Windows 98 SE"),
+                ("WaitForSingleObject", "CreateHardLinkW", "not exported by Windows 98 SE: the program would not load"),
+                ("GetCurrentProcess", "GetTickCount", None),  # works
+                ("GetCurrentProcess", "GetCommandLineW", None)]:  # a Unicode function Windows 98 implements
+            with self.subTest(new=new):
+                failures, text = self.run_check(renamed_import(original("i686"), old, new))
+                self.assertRegex(text, r"PASS imports: .* Windows 2000")
+                added = self.new_lines(text)
+                if reason:
+                    self.assertIn(f"    KERNEL32.dll!{new}: {reason}", "\n".join(added))
+                    self.assertRegex(text, r"FAIL imports: .* Windows 98 SE")
+                else:
+                    self.assertEqual([line for line in added if line.startswith("    ")], [], text)
+                    self.assertEqual(failures, self.original_failures, text)
+
+    def test_allow_list_is_what_lets_a_stub_pass(self):
+        strict = check_imports.Win98Functions(WIN98.kinds, {k: v for k, v in WIN98.allowed.items()
+                                                            if k[1] != "OpenProcessToken"})
+        _, text = self.run_check(PeFile(original("i686")), win98=strict)
+        self.assertIn("    ADVAPI32.dll!OpenProcessToken: a stub on Windows 98 SE "
+                      "(fails with ERROR_CALL_NOT_IMPLEMENTED)", self.new_lines(text))
+
+    def test_rules_for_calls_seen_at_run_time(self):
+        problem = WIN98.problem
+        self.assertIsNone(problem("gdi32.dll", "GetGlyphIndicesW", called=True), "optional: absent but looked up")
+        self.assertIn("would not load", problem("gdi32.dll", "GetGlyphIndicesW"))
+        self.assertIn("NT family", problem("advapi32.dll", "OpenProcessToken", called=True))
+        self.assertIsNone(problem("kernel32.dll", "CreateSemaphoreW", called=True))
+        self.assertIn("a stub", problem("user32.dll", "DrawTextW", called=True))
+        self.assertIn("not exported", problem("user32.dll", "LockWorkStation", called=True))
+        self.assertIn("not in the Windows 98 SE list", problem("user32.dll", "NoSuchFunction", called=True))
+        self.assertIn("DLL is not in", problem("ntdll.dll", "RtlFreeHeap", called=True))
 
 
 class CommandLines(unittest.TestCase):
@@ -331,7 +373,7 @@ class CommandLines(unittest.TestCase):
             self.assertIn("FAIL x86_64 broken64.exe dll-characteristics", bad.stdout)
 
             good = self.run_script("check_imports.py", EXES["i686"])
-            self.assertEqual(good.returncode, 0, good.stdout)
+            self.assertEqual(good.returncode, 1 if "\nFAIL " in "\n" + good.stdout else 0, good.stdout)
             bad = self.run_script("check_imports.py", imports_path)
             self.assertEqual(bad.returncode, 1, bad.stdout)
             self.assertIn("GetNativeSystemInfo", bad.stdout)

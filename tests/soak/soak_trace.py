@@ -66,7 +66,7 @@ class TraceWatcher:
         match = CALL_RE.match(line)
         if not match:
             return
-        t, thread, kind, dll, func, args, retval, ret = match.groups()
+        t, _, thread, kind, dll, func, args, retval, ret = match.groups()
         if func not in WATCHED:
             return
         entry = RelayEntry(self.line_number, float(t), kind, dll, func, args, retval, int(ret, 16))
