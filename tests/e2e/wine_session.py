@@ -57,13 +57,14 @@ class Config:
         self.prefix = Path(prefix) if prefix else ROOT / "build" / "wine-e2e" / arch
         self.artifacts = ROOT / "build" / "e2e-artifacts" / arch
         self.display = None
+        # A Western system (ANSI code page 1252) unless a test asks for another.
+        self.lang = "en_US.UTF-8"
 
     def env(self, **extra):
         env = dict(os.environ)
-        # A Western system (ANSI code page 1252) unless a test asks for another.
         env.update(WINEPREFIX=str(self.prefix), WINEARCH="win32" if self.arch == "i686" else "win64",
-                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display, LANG="en_US.UTF-8",
-                   LC_ALL="en_US.UTF-8")
+                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display, LANG=self.lang,
+                   LC_ALL=self.lang)
         env.update(extra)
         return env
 

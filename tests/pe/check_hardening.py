@@ -38,8 +38,9 @@ ALLOWED_DLLS = {f"{name}.dll" for name in
 # Imports that load a DLL at run time, with what in the program uses each.
 # Anything else of this kind fails the check until it is understood.
 EXPLAINED_LOADERS = {
-    "LoadLibraryA": "crtbegin.o of libgcc: takes a reference to libgcc_s_dw2-1.dll only after "
-                    "GetModuleHandleA found it already loaded; it never searches for it",
+    "LoadLibraryA": "the About window loads ole32.dll and oleaut32.dll (its picture) and shell32.dll (its link) "
+                    "by plain name when they are first needed; crtbegin.o of libgcc takes a reference to "
+                    "libgcc_s_dw2-1.dll only after GetModuleHandleA found it already loaded",
     "LoadLibraryW": "mingw-w64's rand_s fallback: loads advapi32.dll by plain name (a KnownDLL); "
                     "reached only through std::random_device, which the program does not use",
 }

@@ -16,7 +16,6 @@ codepage-950/ and codepage-1252/ (main, confirm, options, about, notice and
 the whole desktop). Ends with "N passed, N failed"; exits non-zero on failure.
 """
 
-import os
 import re
 import subprocess
 import sys
@@ -154,7 +153,7 @@ def main():
             config.artifacts.mkdir(parents=True, exist_ok=True)
             for old in config.artifacts.glob("*"):
                 old.unlink()
-            os.environ["LANG"] = os.environ["LC_ALL"] = lang
+            config.lang = lang
             print(f"== code page {code_page} ({lang}, {'a Ming face' if ming else 'no Chinese face'}), "
                   f"screens in {config.artifacts}", flush=True)
             prepare(config, ming)
