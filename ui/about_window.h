@@ -13,8 +13,8 @@
 #include "ui/gdi_handles.h"
 #include "ui/ole_picture.h"
 #include "ui/picture_frame.h"
-#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
+#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 

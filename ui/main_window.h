@@ -19,6 +19,7 @@
 #include "ui/secondary_windows.h"
 #include "ui/time_field.h"
 #include "ui/window_base.h"
+#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 

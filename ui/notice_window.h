@@ -8,8 +8,8 @@
 
 #include "ui/drawn_label.h"
 #include "ui/gdi_handles.h"
-#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
+#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "ui/secondary_windows.h"
 #include "ui/window_base.h"
+#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 

@@ -1,7 +1,5 @@
 #pragma once
-// What the main window opens and closes besides itself, and how every
-// top-level window tells the program that it opened or closed (the program
-// ends when its last window has been closed).
+// What the main window opens and closes besides itself.
 
 namespace tarnvel {
 
@@ -12,13 +10,6 @@ public:
     virtual void ShowAbout() = 0;
     virtual void ShowNotice() = 0;
     virtual void CloseNotice() = 0;
-};
-
-class WindowLifetime {
-public:
-    virtual ~WindowLifetime() = default;
-    virtual void WindowOpened() = 0;
-    virtual void WindowClosed() = 0;
 };
 
 }  // namespace tarnvel
