@@ -27,9 +27,13 @@ from xprobe import XDisplay  # noqa: E402
 
 DESKTOP_NAME = "tarnvel-bench"
 DESKTOP_SIZE = (1024, 768)
-# The relay trace keeps the calls that bound a count, made by the programs
-# themselves: calls from the system's own DLLs are left out.
-RELAY_INCLUDE = "user32.SetTimer;user32.KillTimer;user32.ExitWindowsEx"
+# The relay trace keeps the calls that bound a count and the steps of
+# start-up, made by the programs themselves: calls from the system's own DLLs
+# are left out.
+RELAY_INCLUDE = ";".join([
+    "user32.SetTimer", "user32.KillTimer", "user32.ExitWindowsEx", "user32.CreateWindowExA",
+    "user32.CreateWindowExW", "user32.SetWindowRgn", "user32.ShowWindow", "user32.UpdateWindow",
+])
 RELAY_FROM_EXCLUDE = ";".join([
     "winex11.drv", "user32", "gdi32", "win32u", "advapi32", "kernel32", "kernelbase", "ntdll", "comctl32",
     "ole32", "combase", "oleaut32", "shell32", "shlwapi", "uxtheme", "imm32", "rpcrt4", "msvcrt", "ucrtbase",
@@ -43,6 +47,7 @@ PAGE_KB = os.sysconf("SC_PAGE_SIZE") // 1024
 MAIN_CLASS = "TarnvelMain"
 FLOOR_TIMER_CLASS = "TarnvelFloorTimer"
 FLOOR_WINDOW_CLASS = "TarnvelFloorWindow"
+FLOOR_CONTROLS_CLASS = "TarnvelFloorControls"
 
 
 def resource_ids():
@@ -75,6 +80,7 @@ class BenchConfig(Config):
         self.bench = self.build / "bench"
         self.floor_timer = self.bench / "floor_timer.exe"
         self.floor_window = self.bench / "floor_window.exe"
+        self.floor_controls = self.bench / "floor_controls.exe"
         self.region_bench = self.bench / "region_bench.exe"
 
     def loader(self):
@@ -219,11 +225,12 @@ class Program(ProcessStats):
     """A Windows program under Wine in the bench session, the session-ending
     call disabled, with a relay trace of its own when relay_path is given."""
 
-    def __init__(self, config, exe, args=(), relay_path=None):
+    def __init__(self, config, exe, args=(), relay_path=None, channels=""):
+        """channels: more Wine debug channels for the trace, e.g. ",+loaddll"."""
         env = config.env(WINEDLLOVERRIDES=KEEP_SESSION)
         self.relay_file = None
         if relay_path:
-            env["WINEDEBUG"] = "-all,+timestamp,+relay"
+            env["WINEDEBUG"] = "-all,+timestamp,+relay" + channels
             self.relay_file = open(relay_path, "wb")
         self.relay_path = relay_path
         self.exe = Path(exe)
@@ -294,7 +301,8 @@ class ArchBench:
 
     def start(self):
         missing = [p for p in (self.config.exe, self.config.inspector, self.config.floor_timer,
-                               self.config.floor_window, self.config.region_bench) if not p.is_file()]
+                               self.config.floor_window, self.config.floor_controls, self.config.region_bench)
+                   if not p.is_file()]
         if missing:
             raise RuntimeError("missing: " + ", ".join(str(p.relative_to(ROOT)) for p in missing))
         prepare_prefix(self.config)

@@ -55,7 +55,9 @@ def targets(results):
                           f"of the paired starts' ratios)",
                          f"{f(t['painted_median_ms'])} ms against {f(fl['painted_median_ms'])} ms: "
                          f"x{s['ratio']:.2f}; paired x{s['paired_ratio_median']:.2f} (quartiles "
-                         f"{s['paired_ratio_quartiles'][0]:.2f}..{s['paired_ratio_quartiles'][1]:.2f})",
+                         f"{s['paired_ratio_quartiles'][0]:.2f}..{s['paired_ratio_quartiles'][1]:.2f}); the "
+                         f"seven visual-style controls alone take x{s['controls_ratio']:.2f} the floor, and "
+                         f"Tarnvel x{s['over_controls_ratio']:.2f} of that",
                          s["ratio"] <= 1.25 and s["paired_ratio_median"] <= 1.25))
     for a in arches:
         r = _get(results, a, "region")
@@ -279,18 +281,44 @@ def markdown(results):
               f"ratios is {s['paired_ratio_median']:.2f} (quartiles {s['paired_ratio_quartiles'][0]:.2f} to "
               f"{s['paired_ratio_quartiles'][1]:.2f}). ")
     w("")
+    for a in arches:
+        s = _get(results, a, "startup")
+        if s and "controls_ratio" in s:
+            w(f"The controls' floor ({a}), `bench/floor_controls.exe`: the empty window with the main window's "
+              f"three edit fields and four push buttons at their places, made as the program makes them (the same "
+              f"manifest, so the same visual-style controls): x{s['controls_ratio']:.2f} the empty window. "
+              f"Tarnvel, which adds its skin, its window region, its drawn labels and pictures and its fonts to "
+              f"those controls, takes x{s['over_controls_ratio']:.2f} the controls' floor.")
+    w("")
     w(f"Timed starts per program: {st['startup_runs']}. Single starts spread widely on this machine (see "
       f"min..max); the ratios are what to read.")
     w("")
+    w("**Where the time goes.** More starts of each program with a relay trace of its own start-up calls "
+      "(`CreateWindowEx`, `SetWindowRgn`, `ShowWindow`, `UpdateWindow`) and of the DLL loads (`+loaddll`), each "
+      "step timed on the trace's clock from the moment the program's image was loaded (the median of the "
+      "traced starts). Tracing slows every traced call and Wine's own start-up comes before the image is "
+      "loaded, so read the steps as shares, next to the floor's.")
+    w("")
+    steps = [(a, _get(results, a, "startup_steps")) for a in arches]
+    steps = [(a, s_) for a, s_ in steps if s_]
+    if steps:
+        names = list(next(iter(steps[0][1].values()))["steps"])
+        w("| arch | program | " + " | ".join(names) + " | in all |")
+        w("|---|---|" + "---|" * (len(names) + 1))
+        for a, s_ in steps:
+            for program, fig in s_.items():
+                w(f"| {a} | {program} | " + " | ".join(f"{f(fig['steps'][n])} ms" for n in names)
+                  + f" | {f(fig['total_ms'])} ms |")
+        w("")
 
     w("## 3. Region build")
     w("")
-    w("`bench/region_bench.exe` loads the skin from the same GIF resource with `ui/picture.cpp`, draws it into a "
-      "screen-compatible memory image as the skin box does, and times in-process (QueryPerformanceCounter), "
-      f"alternately, {st['region_runs']} times each: the program's `CreatePictureRegionFromDc` (GetPixel per "
-      "pixel, CreateRectRgn per run, CombineRgn into the first) and the floor: one `GetDIBits` of the memory "
-      "image's own bitmap, the same scan over that memory, one `ExtCreateRegion`. Both regions are compared "
-      "with `EqualRgn`.")
+    w("`bench/region_bench.exe` decodes the skin from the same GIF resource with `ui/gif_picture.cpp`, draws it "
+      "into a memory image as the skin box does, and times in-process (QueryPerformanceCounter), "
+      f"alternately, {st['region_runs']} times each: the program's `CreatePictureRegionFromImage` (the pixels "
+      "read in place from the image's bits, CreateRectRgn per run, CombineRgn into the first) and the floor: "
+      "one `GetDIBits` of the memory image's own bitmap, the same scan over that memory, one "
+      "`ExtCreateRegion`. Both regions are compared with `EqualRgn`.")
     w("")
     w("| arch | builder, median (min, p90) | floor, median (min, p90) | ratio | same region | rectangles "
       "| share of start-up |")

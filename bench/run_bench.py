@@ -129,6 +129,7 @@ def main():
                             peer.stop()
 
                 per_arch["startup"] = sections.run(f"start-up ({arch})", run_startup)
+                per_arch["startup_steps"] = sections.run(f"start-up steps ({arch})", lambda: startup.breakdown(bench))
                 per_arch["footprint"] = sections.run(
                     f"footprint ({arch})", lambda: footprint.run(bench, args.idle_seconds, args.count_seconds))
                 if full:

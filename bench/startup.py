@@ -13,13 +13,20 @@ of them alike. After each start the process is ended and the desktop is
 awaited to be empty again.
 
 Then one more start each, left 3 s after it has painted, gives the memory the
-process holds once started (VmHWM and VmRSS from /proc)."""
+process holds once started (VmHWM and VmRSS from /proc).
+
+Where the time goes: a few more starts of each Wine program with a relay
+trace of its own start-up calls and the DLL loads (+loaddll), each step timed
+on the trace's clock from the moment its image was loaded. Tracing slows
+every traced call, so these are shares of the start-up, not its length."""
 
 import os
+import re
 import subprocess
 import time
 
-from bench_lib import FLOOR_WINDOW_CLASS, MAIN_CLASS, ROOT, NativeProgram, Program, clock, fmt, log, median, wait_until
+from bench_lib import (FLOOR_CONTROLS_CLASS, FLOOR_WINDOW_CLASS, MAIN_CLASS, ROOT, NativeProgram, Program, RelayLog, clock, fmt, log, median,
+                       wait_until)
 from xprobe import Comparison, differing
 
 DRAWN_SHARE = 0.01
@@ -123,6 +130,80 @@ def memory_after_start(xd, subject, hold_s=3.0):
         program.kill()
 
 
+STEPS = [("runtime and system DLLs, up to the first window", "loaded", "first window"),
+         ("the main window made", "first window", "main made"),
+         ("the controls made", "main made", "controls made"),
+         ("pictures, region and the rest of the load", "controls made", "region set"),
+         ("the window shown", "region set", "shown"),
+         ("the first paint", "shown", "painted")]
+LOADED_RE = re.compile(r"^(\d+\.\d+):[0-9a-f]+:trace:loaddll:\w+ Loaded L\"[^\"]*\\\\([^\\\"]+\.exe)\"")
+
+
+def start_steps(relay_path, exe_name):
+    """The moments of one traced start, in seconds of the trace's clock: the
+    image loaded, the first CreateWindowEx, the main window made, the last
+    control made before the region (or the show), the region set, the
+    window shown and painted. None when the trace lacks a step."""
+    loaded = None
+    with open(relay_path, "r", encoding="utf-8", errors="replace") as trace:
+        for line in trace:
+            match = LOADED_RE.match(line)
+            if match and match.group(2).lower() == exe_name.lower():
+                loaded = float(match.group(1))
+                break
+    relay = RelayLog(relay_path)
+    made = sorted(relay.find("CreateWindowExA") + relay.find("CreateWindowExW"), key=lambda c: c.index)
+    shows = relay.find("ShowWindow")
+    paints = relay.find("UpdateWindow")
+    if loaded is None or not made or not shows or not paints:
+        return None
+    shown = relay.returns_of(shows[0])
+    painted = relay.returns_of(paints[0])
+    regions = [relay.returns_of(c) for c in relay.find("SetWindowRgn")]
+    before_show = [relay.returns_of(c) for c in made if c.index < shows[0].index]
+    main_made = relay.returns_of(made[0])
+    controls_made = before_show[-1] if len(before_show) > 1 else main_made
+    region_set = regions[0] if regions and regions[0] and regions[0].index < shows[0].index else controls_made
+    moments = {"loaded": loaded, "first window": made[0].time, "main made": main_made.time,
+               "controls made": controls_made.time, "region set": region_set.time, "shown": shown.time,
+               "painted": painted.time}
+    return moments
+
+
+def breakdown(ab, runs=7):
+    """Median milliseconds of each start-up step of Tarnvel and of the floor,
+    from traced starts (see the module's notes)."""
+    config = ab.config
+    result = {}
+    for name, exe, cls in ((f"tarnvel.exe ({ab.arch})", config.exe, MAIN_CLASS),
+                           (f"floor_window.exe ({ab.arch})", config.floor_window, FLOOR_WINDOW_CLASS),
+                           (f"floor_controls.exe ({ab.arch})", config.floor_controls, FLOOR_CONTROLS_CLASS)):
+        steps = {step: [] for step, _, _ in STEPS}
+        totals = []
+        for run in range(runs):
+            trace = config.artifacts / f"startup-steps-{exe.stem}-{run}.relay.log"
+            program = Program(config, exe, relay_path=trace, channels=",+loaddll")
+            try:
+                wait_until(lambda: ab.visible_window(cls), TIMEOUT_S, f"the window of {name}")
+                time.sleep(0.5)
+            finally:
+                program.kill()
+            ab.wait_no_window(cls)
+            moments = start_steps(trace, exe.name)
+            if moments is None:
+                raise RuntimeError(f"{name}: a step of start-up is missing from {trace}")
+            for step, begin, end in STEPS:
+                steps[step].append((moments[end] - moments[begin]) * 1000)
+            totals.append((moments["painted"] - moments["loaded"]) * 1000)
+        result[name] = {"steps": {step: median(values) for step, values in steps.items()},
+                        "total_ms": median(totals), "runs": runs}
+    log("  start-up steps, traced (median ms from the image loaded):")
+    for name, figures in result.items():
+        log(f"    {name:28s} " + ", ".join(f"{step} {fmt(ms)}" for step, ms in figures["steps"].items())
+            + f"; in all {fmt(figures['total_ms'])}")
+    return result
+
+
 def wine_subjects(ab):
     """Tarnvel and the empty-window floor, in the arch's Wine session."""
     config = ab.config
@@ -140,7 +221,9 @@ def wine_subjects(ab):
     tarnvel = Subject(f"tarnvel.exe ({ab.arch})", lambda: Program(config, config.exe), rect_of(MAIN_CLASS))
     floor = Subject(f"floor_window.exe ({ab.arch})", lambda: Program(config, config.floor_window),
                     rect_of(FLOOR_WINDOW_CLASS))
-    return tarnvel, floor
+    controls = Subject(f"floor_controls.exe ({ab.arch})", lambda: Program(config, config.floor_controls),
+                       rect_of(FLOOR_CONTROLS_CLASS))
+    return tarnvel, floor, controls
 
 
 class PeerSession:
@@ -226,15 +309,20 @@ def run(ab, runs, peer=None):
             "window": [subject.rect[2] - subject.rect[0], subject.rect[3] - subject.rect[1]],
             "window_pixels": len(subject.mask), "memory": subject.memory,
         }
-    tarnvel, floor = subjects[0].name, subjects[1].name
+    tarnvel, floor, controls = subjects[0].name, subjects[1].name, subjects[2].name
     ratio = results[tarnvel]["painted_median_ms"] / results[floor]["painted_median_ms"]
+    # What the seven visual-style controls cost by themselves, and what the
+    # program adds to them.
+    controls_ratio = results[controls]["painted_median_ms"] / results[floor]["painted_median_ms"]
+    over_controls = results[tarnvel]["painted_median_ms"] / results[controls]["painted_median_ms"]
     # The starts were made in turns: each of Tarnvel's against the floor's
     # next to it, which a slow minute of the machine hits alike.
     paired = sorted(t / f for t, f in zip(subjects[0].painted_ms, subjects[1].painted_ms))
-    out = {"subjects": results, "tarnvel": tarnvel, "floor": floor, "ratio": ratio,
+    out = {"subjects": results, "tarnvel": tarnvel, "floor": floor, "ratio": ratio, "controls": controls,
+           "controls_ratio": controls_ratio, "over_controls_ratio": over_controls,
            "paired_ratio_median": median(paired), "paired_ratio_quartiles": [quantile(paired, 0.25),
                                                                              quantile(paired, 0.75)],
-           "peer": subjects[2].name if peer else None}
+           "peer": subjects[-1].name if peer else None}
     log(f"  start-up to painted, median of {runs} (min..max), drawn = first pixels:")
     for subject in subjects:
         figures = results[subject.name]
@@ -246,8 +334,10 @@ def run(ab, runs, peer=None):
     log(f"    ratio tarnvel/floor {ratio:.2f} of the medians, {out['paired_ratio_median']:.2f} the median of the "
         f"paired starts (quartiles {out['paired_ratio_quartiles'][0]:.2f}..{out['paired_ratio_quartiles'][1]:.2f}); "
         f"target at most 1.25")
+    log(f"    the controls' floor against the empty one {controls_ratio:.2f}; tarnvel against the controls' floor "
+        f"{over_controls:.2f}")
     if peer:
-        peer_ratio = results[subjects[2].name]["painted_median_ms"] / results[tarnvel]["painted_median_ms"]
+        peer_ratio = results[subjects[-1].name]["painted_median_ms"] / results[tarnvel]["painted_median_ms"]
         out["peer_ratio"] = peer_ratio
         log(f"    ratio kshutdown/tarnvel {peer_ratio:.2f}")
     return out

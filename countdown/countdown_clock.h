@@ -19,9 +19,7 @@ public:
     // hours back, and returns whether the three fields now read "00".
     bool Tick(FieldTexts& fields);
 
-    std::int32_t RemainingSeconds() const noexcept { return mlngRemainSec; }
-
-private:
+protected:
     std::int32_t mlngRemainSec = 0;
 };
 

@@ -54,15 +54,7 @@ ShellExecuteAFunction ShellExecuteAOnce() {
 }  // namespace
 
 void AboutWindow::Show() {
-    if (!Exists()) {
-        try {
-            Load();
-        } catch (...) {
-            if (Exists())
-                ::DestroyWindow(Handle());  // never left half made
-            throw;
-        }
-    }
+    LoadUnlessOpen([this] { Load(); });
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
 }
@@ -142,13 +134,8 @@ void AboutWindow::Label3_Click() {
 
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(Handle(), &ps);
-            Paint(dc);
-            ::EndPaint(Handle(), &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return PaintWith([this](HDC dc) { Paint(dc); });
         case WM_MOUSEMOVE: {
             // Over a Label3 label the link gets its border; over the bare
             // window it loses it; over the other labels nothing changes.

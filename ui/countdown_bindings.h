@@ -28,7 +28,6 @@ class PushButton final : public ButtonControl {
 public:
     explicit PushButton(std::string initialTag = "") : tag_(std::move(initialTag)) {}
     void Attach(HWND button) { button_ = button; }
-    HWND Handle() const noexcept { return button_; }
 
     void SetCaption(const std::string& caption) override { ::SetWindowTextA(button_, caption.c_str()); }
     std::string Tag() const override { return tag_; }

@@ -20,15 +20,7 @@ HBRUSH NoticeWindow::ClassBackground() {
 }
 
 void NoticeWindow::Show() {
-    if (!Exists()) {
-        try {
-            Load();
-        } catch (...) {
-            if (Exists())
-                ::DestroyWindow(Handle());  // never left half made
-            throw;
-        }
-    }
+    LoadUnlessOpen([this] { Load(); });
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     // Painted now: the session-ending request follows straight after.
     ::UpdateWindow(Handle());
@@ -55,13 +47,8 @@ void NoticeWindow::Close() {
 
 LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(Handle(), &ps);
-            label1_.Paint(dc);
-            ::EndPaint(Handle(), &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return PaintWith([this](HDC dc) { label1_.Paint(dc); });
         case WM_CLOSE:
             return 0;  // nothing on screen offers to close it
         default:

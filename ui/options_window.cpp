@@ -35,15 +35,7 @@ OptionsWindow::~OptionsWindow() {
 }
 
 void OptionsWindow::Show() {
-    if (!Exists()) {
-        try {
-            Load();
-        } catch (...) {
-            if (Exists())
-                ::DestroyWindow(Handle());  // never left half made
-            throw;
-        }
-    }
+    LoadUnlessOpen([this] { Load(); });
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
 }

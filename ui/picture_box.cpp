@@ -111,13 +111,8 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(Handle(), &ps);
-            Paint(dc);
-            ::EndPaint(Handle(), &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return PaintWith([this](HDC dc) { Paint(dc); });
         case WM_PRINTCLIENT:  // themed controls ask for what lies behind their corners
             if (image_)
                 ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0,

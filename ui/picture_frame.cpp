@@ -12,11 +12,7 @@ void PictureFrame::Create(const WindowSpec& spec, const OlePicture& picture, con
 LRESULT PictureFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT)
         return Default(message, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(Handle(), &ps);
-    picture_->Draw(dc, 0, 0);
-    ::EndPaint(Handle(), &ps);
-    return 0;
+    return PaintWith([this](HDC dc) { picture_->Draw(dc, 0, 0); });
 }
 
 }  // namespace tarnvel

@@ -63,6 +63,31 @@ protected:
         return ::DefWindowProcA(hwnd_, message, wParam, lParam);
     }
 
+    // Loads the window with `load` when it does not exist; a load that fails
+    // closes what it made of the window before the failure goes on.
+    template <class Load>
+    void LoadUnlessOpen(Load&& load) {
+        if (Exists())
+            return;
+        try {
+            load();
+        } catch (...) {
+            if (Exists())
+                ::DestroyWindow(hwnd_);
+            throw;
+        }
+    }
+
+    // Answers WM_PAINT with paint(dc).
+    template <class Paint>
+    LRESULT PaintWith(Paint&& paint) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd_, &ps);
+        paint(dc);
+        ::EndPaint(hwnd_, &ps);
+        return 0;
+    }
+
     // The control that gets the focus when the window is first activated.
     void SetFocusOnActivation(HWND control) noexcept { lastFocus_ = control; }
 

@@ -55,6 +55,11 @@ class State:
     def main(self):
         return self.window(MAIN)
 
+    def in_main(self, hwnd):
+        """Whether the window is the main window or one of its controls."""
+        return bool(self.main) and (hwnd == self.main["hwnd"] or
+                                    any(c.get("hwnd") == hwnd for c in self.controls.values()))
+
     def main_style(self):
         return next((w["style"] for w in self.all_mine if w["class"] == MAIN), 0)
 
@@ -95,6 +100,7 @@ class World:
         self.mode = 8 | FORCE  # power off until Change stores another mode
         self.dirty = set()  # fields being edited: entered and not yet left
         self.left = set()  # fields left (focus moved to another window of the program) and not entered since
+        self.away = False  # the program lost the focus to another program, and the main window has not had it since
         self.counts_seen = 0  # counts seen running whose expiry is still to come
         self.expiries_checked = 0
         self.options_hwnd = None  # the Options window last checked for the stored mode
@@ -203,9 +209,15 @@ class World:
         if state.counting and not self.last_counting():
             self.counts_seen = max(self.counts_seen, 1)
         if not state.focus:
-            # The program lost the focus to another program: not a leaving. The
-            # field being edited gets the focus back when the program does.
+            # The program lost the focus to another program: not a leaving.
+            # The field being edited gets the focus back when the main window
+            # is active again, not when another window of the program is.
+            self.away = True
             return
+        if self.away:
+            if not state.in_main(state.focus):
+                return
+            self.away = False
         field = state.focused_field()
         for f in list(self.dirty):
             if f != field:
