@@ -4,6 +4,8 @@ prefix shares with its template, that writing in a prefix leaves the
 template alone, when a prefix is reused or remade, and that verify sees a
 template that was written to."""
 
+import contextlib
+import io
 import json
 import os
 import shutil
@@ -47,7 +49,8 @@ class PrefixFromTemplate(unittest.TestCase):
             {"wine": wine, "made": made, "files": wine_prefix.file_list(self.template)}))
 
     def make(self):
-        with mock.patch.object(wine_prefix, "make_template") as make_template:
+        with mock.patch.object(wine_prefix, "make_template") as make_template, \
+                contextlib.redirect_stdout(io.StringIO()):
             made = wine_prefix.make("i686", self.prefix, {}, self.templates)
         return made, make_template.called
 
