@@ -20,9 +20,11 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+sys.path.insert(0, str(ROOT / "scripts"))
 
+import wine_prefix  # noqa: E402
 from desktop_input import Desktop  # noqa: E402
-from wine_session import Config, RelayLog, Session, copy_wine_fonts, wait_until  # noqa: E402
+from wine_session import Config, RelayLog, Session, wait_until  # noqa: E402
 from xprobe import XDisplay  # noqa: E402
 
 DESKTOP_NAME = "tarnvel-bench"
@@ -145,13 +147,9 @@ def wineserver_kill(config):
 
 
 def prepare_prefix(config):
-    if not (config.prefix / "system.reg").exists():
-        log(f"  making the Wine prefix build/wine-bench/{config.arch} (once)")
-        config.prefix.parent.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=300, check=False)
-        wineserver_kill(config)
-    copy_wine_fonts(config.prefix)
+    """The bench prefix, made from the architecture's template on first use,
+    with the bench's desktop and relay filter."""
+    wine_prefix.make(config.arch, config.prefix, config.env())
     reg = config.prefix / "drive_c" / "tarnvel-bench.reg"
     reg.write_text("\r\n".join([
         "REGEDIT4", "",

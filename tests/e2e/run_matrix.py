@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs the program under the Windows versions and DPI settings it must work
 with, one scenario per setting, each in a Wine prefix of its own
-(build/wine-matrix/ARCH-SETTING, copied on first use from a clean prefix of
-that architecture and reused afterwards). Exits non-zero when any fails.
+(build/wine-matrix/ARCH-SETTING, made on first use from the architecture's
+template prefix by scripts/wine_prefix.py and reused afterwards). Exits
+non-zero when any fails.
 
     tests/e2e/run_matrix.py [--arch ARCH ...] [-k NAME-PART ...]
 
@@ -11,6 +12,7 @@ Settings: i686 under win98, win2k, winxp, win7 and win10, and at 96, 120 and
 """
 
 import argparse
+import shutil
 import sys
 import time
 import unittest
@@ -58,15 +60,6 @@ def parse_args():
     return parser.parse_args()
 
 
-def template_prefix(arch, display):
-    """A clean prefix of the architecture that the settings' prefixes are copied from."""
-    config = Config(arch, prefix=MATRIX_DIR / f"{arch}-base")
-    config.display = display
-    if not (config.prefix / "system.reg").exists():
-        prepare_prefix(config)
-    return config.prefix
-
-
 def run_target(target, display, result):
     config = Config(target.arch, prefix=MATRIX_DIR / target.label)
     config.display = display
@@ -77,7 +70,6 @@ def run_target(target, display, result):
     try:
         prepare_prefix(config, windows_version=target.settings.get("windows_version"),
                        log_pixels=target.settings.get("log_pixels"), relay_include=MATRIX_RELAY_INCLUDE,
-                       template=template_prefix(target.arch, display),
                        trace_own_calls=getattr(target.case, "trace_own_calls", False))
     except Exception:  # a prefix that could not be made fails its setting only
         test = target.case(unittest.defaultTestLoader.getTestCaseNames(target.case)[0])
@@ -105,6 +97,8 @@ def main():
             if not needed.is_file():
                 print(f"matrix: {needed} is missing; build it with scripts/build.sh {arch}", file=sys.stderr)
                 return 2
+    for arch in ("i686", "x86_64"):  # the clean prefix the settings' prefixes were once copied from
+        shutil.rmtree(MATRIX_DIR / f"{arch}-base", ignore_errors=True)
     xvfb = Xvfb(range(210, 250))  # apart from the e2e suite's, which may run at the same time
     display = xvfb.start()
     result = unittest.TextTestResult(unittest.runner._WritelnDecorator(sys.stdout), True, 2)

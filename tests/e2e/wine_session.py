@@ -6,13 +6,17 @@ import json
 import os
 import re
 import select
-import shutil
 import signal
 import subprocess
+import sys
 import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "scripts"))
+
+import wine_prefix  # noqa: E402
+
 DESKTOP_NAME = "tarnvel-e2e"
 DESKTOP_SIZE = (1024, 768)
 # Calls the tests watch in the program's relay trace. Window creation and
@@ -24,8 +28,6 @@ RELAY_INCLUDE = ";".join([
     "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
     "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA",
 ])
-WINE_FONT_DIRS = ["/usr/share/wine/fonts", "/usr/lib/x86_64-linux-gnu/wine/fonts",
-                  "/usr/lib/i386-linux-gnu/wine/fonts"]
 
 
 class SessionEnded(Exception):
@@ -101,18 +103,6 @@ class Xvfb:
             self.process.wait(10)
 
 
-def copy_wine_fonts(prefix):
-    """Debian's Wine does not find its own fonts: give the prefix a copy, so
-    that captions and message boxes are drawn in the faces they expect."""
-    fonts = prefix / "drive_c" / "windows" / "Fonts"
-    for own in map(Path, WINE_FONT_DIRS):
-        if own.is_dir():
-            fonts.mkdir(parents=True, exist_ok=True)
-            for font in own.iterdir():
-                if not (fonts / font.name).exists():
-                    shutil.copy(font, fonts / font.name)
-
-
 def wineserver_kill(config):
     subprocess.run(["wineserver", "-k"], env=config.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    timeout=30, check=False)
@@ -147,30 +137,18 @@ def relay_filter(prefix, relay_include, trace_own_calls):
     return [f'"RelayInclude"="{relay_include}"', '"RelayExclude"=""', '"RelayFromExclude"=-']
 
 
-def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE, template=None,
+def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=RELAY_INCLUDE,
                    trace_own_calls=False, taskbar=False):
-    """Makes the prefix on first use (as scripts/wine_env.sh does), gives it
-    Wine's own fonts, and sets the desktop, the relay filter and a browser
-    that opens nothing.
+    """Makes the prefix from its architecture's template on first use (see
+    scripts/wine_prefix.py) and sets the desktop, the relay filter and a
+    browser that opens nothing.
 
     windows_version: Wine's `Version` value (win98, win2k, winxp, win7,
-    win10) for the prefix; log_pixels: the DPI setting; template: a prepared
-    prefix of the same architecture to copy instead of running wineboot;
-    trace_own_calls: trace every call the program makes into any DLL instead
-    of the relay_include list (see relay_filter); taskbar: the desktop shows
-    a taskbar with a button per window, as Windows does."""
-    if not (config.prefix / "system.reg").exists():
-        config.prefix.parent.mkdir(parents=True, exist_ok=True)
-        if template and (Path(template) / "system.reg").exists():
-            print(f"e2e: making the Wine prefix {config.prefix} from {template}", flush=True)
-            shutil.rmtree(config.prefix, ignore_errors=True)
-            shutil.copytree(template, config.prefix, symlinks=True)
-        else:
-            print(f"e2e: making the Wine prefix {config.prefix}", flush=True)
-            subprocess.run(["wineboot", "-i"], env=config.env(), stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=300, check=False)
-            wineserver_kill(config)
-    copy_wine_fonts(config.prefix)
+    win10) for the prefix; log_pixels: the DPI setting; trace_own_calls:
+    trace every call the program makes into any DLL instead of the
+    relay_include list (see relay_filter); taskbar: the desktop shows a
+    taskbar with a button per window, as Windows does."""
+    wine_prefix.make(config.arch, config.prefix, config.env())
     reg = config.prefix / "drive_c" / "tarnvel-e2e.reg"
     reg.write_text("\r\n".join([
         "REGEDIT4", "",

@@ -420,9 +420,7 @@ def main():
     session = run = None
     results = {}  # check -> True (passed), False (failed) or None (not run)
     try:
-        template = ROOT / "build" / "wine-matrix" / f"{args.arch}-base"
-        prepare_prefix(config, windows_version=args.windows, relay_include=SOAK_RELAY_INCLUDE, template=template,
-                       taskbar=True)
+        prepare_prefix(config, windows_version=args.windows, relay_include=SOAK_RELAY_INCLUDE, taskbar=True)
         session = Session(config)
         session.start()
         run = Run(args, config, session)
