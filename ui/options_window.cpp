@@ -69,8 +69,6 @@ void OptionsWindow::Form_Load() {
         if (glngExitMode == kModes[i].mode)
             selected = i;
     ::CheckRadioButton(Handle(), IDC_OPTIONSHUTDOWN_0, IDC_OPTIONSHUTDOWN_3, IDC_OPTIONSHUTDOWN_0 + selected);
-    // The keyboard starts on the selected choice, as in a dialog box.
-    SetFocusOnActivation(::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + selected));
 }
 
 void OptionsWindow::Command1_Click() {

@@ -88,9 +88,6 @@ protected:
         return 0;
     }
 
-    // The control that gets the focus when the window is first activated.
-    void SetFocusOnActivation(HWND control) noexcept { lastFocus_ = control; }
-
     // Class settings a derived window may override.
     static HBRUSH ClassBackground() { return reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1); }
     static HICON ClassIcon() { return nullptr; }
