@@ -10,6 +10,7 @@ add_library(tarnvel_win32 STATIC
     ui/ansi_text.cpp
     ui/application.cpp
     ui/drawn_label.cpp
+    ui/drawn_layer.cpp
     ui/fallible_calls.cpp
     ui/fonts.cpp
     ui/gif_picture.cpp

@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
+#include <iterator>
 #include <string>
-#include <utility>
 
 #include "ui/fonts.h"
 #include "ui/resource.h"
@@ -74,9 +74,11 @@ void AboutWindow::Load() {
 void AboutWindow::CreateLabels() {
     mingFont_ = CreateMingFont(9);
     linkFont_ = CreateControlFont({"Arial", 9, false, true});
-    labels_.clear();
+    labels_.Clear();
     ScopedWindowDc screen(nullptr);
-    for (const AboutLabel& spec : kLabels) {
+    // Added bottom to top: the label made first lies on top.
+    for (auto made = std::rbegin(kLabels); made != std::rend(kLabels); ++made) {
+        const AboutLabel& spec = *made;
         DrawnLabel label;
         label.id = spec.id;
         label.place = PixelRect(spec.place);
@@ -91,17 +93,11 @@ void AboutWindow::CreateLabels() {
             label.format = DT_CENTER | DT_WORDBREAK;
             label.text = kHomePageAddress;
         }
-        labels_.push_back(label);
+        if (IsLabel3(&label))
+            labels_.Add(label, nullptr, [this] { Label3_Click(); });
+        else
+            labels_.Add(label);
     }
-}
-
-const DrawnLabel* AboutWindow::LabelAt(LPARAM position) const {
-    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    // Made first, lying on top where labels overlap.
-    for (const DrawnLabel& label : labels_)
-        if (label.Contains(point))
-            return &label;
-    return nullptr;
 }
 
 bool AboutWindow::IsLabel3(const DrawnLabel* label) {
@@ -109,18 +105,11 @@ bool AboutWindow::IsLabel3(const DrawnLabel* label) {
 }
 
 void AboutWindow::SetLinkBorder(bool on) {
-    for (DrawnLabel& label : labels_) {
-        if (label.id != IDC_LABEL3_2 || label.border == on)
-            continue;
-        label.border = on;
-        ::InvalidateRect(Handle(), &label.place, TRUE);
-    }
-}
-
-void AboutWindow::Paint(HDC dc) const {
-    // Bottom to top: the label made first lies on top.
-    for (auto label = labels_.rbegin(); label != labels_.rend(); ++label)
-        label->Paint(dc);
+    DrawnLabel* link = labels_.Find(IDC_LABEL3_2);
+    if (!link || link->border == on)
+        return;
+    link->border = on;
+    ::InvalidateRect(Handle(), &link->place, TRUE);
 }
 
 void AboutWindow::Label3_MouseMove() {
@@ -135,11 +124,11 @@ void AboutWindow::Label3_Click() {
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:
-            return PaintWith([this](HDC dc) { Paint(dc); });
+            return PaintWith([this](HDC dc) { labels_.Paint(dc); });
         case WM_MOUSEMOVE: {
             // Over a Label3 label the link gets its border; over the bare
             // window it loses it; over the other labels nothing changes.
-            const DrawnLabel* label = LabelAt(lParam);
+            const DrawnLabel* label = labels_.At({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             if (IsLabel3(label))
                 Label3_MouseMove();
             else if (!label)
@@ -147,25 +136,14 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            const DrawnLabel* label = LabelAt(lParam);
-            if (IsLabel3(label)) {
-                pressed_ = label;
-                ::SetCapture(Handle());
-            }
+        case WM_LBUTTONDBLCLK:
+            labels_.Press(Handle(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, true);
             return 0;
-        }
-        case WM_LBUTTONUP: {
-            const DrawnLabel* pressed = std::exchange(pressed_, nullptr);
-            if (!pressed)
-                return 0;
-            ::ReleaseCapture();
-            if (LabelAt(lParam) == pressed)
-                Label3_Click();
+        case WM_LBUTTONUP:
+            labels_.LeftRelease({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
-        }
         case WM_CAPTURECHANGED:
-            pressed_ = nullptr;
+            labels_.CaptureLost();
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());
@@ -176,8 +154,7 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void AboutWindow::OnDestroyed() {
-    labels_.clear();
-    pressed_ = nullptr;
+    labels_.Clear();
     mingFont_.reset();
     linkFont_.reset();
     lifetime_.WindowClosed();

@@ -7,9 +7,7 @@
 
 #include <windows.h>
 
-#include <vector>
-
-#include "ui/drawn_label.h"
+#include "ui/drawn_layer.h"
 #include "ui/gdi_handles.h"
 #include "ui/ole_picture.h"
 #include "ui/picture_frame.h"
@@ -38,10 +36,8 @@ public:
 private:
     void Load();
     void CreateLabels();
-    const DrawnLabel* LabelAt(LPARAM position) const;
     static bool IsLabel3(const DrawnLabel* label);
     void SetLinkBorder(bool on);
-    void Paint(HDC dc) const;
     void Label3_MouseMove();
     void Label3_Click();
 
@@ -52,8 +48,7 @@ private:
     ScopedFont mingFont_;
     ScopedFont linkFont_;
     PictureFrame picture1_;
-    std::vector<DrawnLabel> labels_;
-    const DrawnLabel* pressed_ = nullptr;
+    DrawnLayer labels_;
 };
 
 }  // namespace tarnvel

@@ -7,11 +7,8 @@
 #include <windows.h>
 
 #include "ui/runtime_error_report.h"
-#include "ui/windows_failure.h"
 
 namespace tarnvel {
-
-void ReportWindowsFailure(const WindowsFailure& failure) noexcept;
 
 template <class Handler>
 LRESULT HandleGuarded(Handler&& handle) noexcept {

@@ -46,6 +46,7 @@ void PictureBox::AssignPicture(const GifPicture& picture) {
     const RECT all{0, 0, picture.Width(), picture.Height()};
     ::FillRect(image_.Dc(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
     picture.DrawInto(image_, 0, 0);
+    composedCurrent_ = false;
     ::SetWindowPos(Handle(), nullptr, 0, 0, picture.Width(), picture.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -55,54 +56,29 @@ ScopedRegion PictureBox::BuildRegion() const {
 }
 
 void PictureBox::AddDrawn(const DrawnLabel& label, const GifPicture* picture, std::function<void()> onClick) {
-    drawn_.push_back({label, picture, std::move(onClick)});
+    drawn_.Add(label, picture, std::move(onClick));
+    composedCurrent_ = false;
     ::InvalidateRect(Handle(), &label.place, TRUE);
 }
 
 void PictureBox::Paint(HDC dc) {
     if (!image_)
         return;
-    // Composed in memory first, so that the screen never shows the picture
+    // Composed in memory, so that the screen never shows the picture
     // without its labels.
-    ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
-    for (const Drawn& item : drawn_) {
-        if (item.picture)
-            item.picture->DrawInto(composed_, item.label.place.left, item.label.place.top);
-        item.label.Paint(composed_.Dc());
+    if (!composedCurrent_) {
+        ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
+        drawn_.Paint(composed_.Dc(), &composed_);
+        composedCurrent_ = true;
     }
     ::BitBlt(dc, 0, 0, image_.Width(), image_.Height(), composed_.Dc(), 0, 0, SRCCOPY);
 }
 
-const PictureBox::Drawn* PictureBox::DrawnAt(LPARAM position) const {
-    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    // The one drawn last lies on top.
-    for (auto item = drawn_.rbegin(); item != drawn_.rend(); ++item)
-        if (item->label.Contains(point))
-            return &*item;
-    return nullptr;
-}
-
 void PictureBox::OnPress(UINT message, LPARAM position) {
-    if (const Drawn* item = DrawnAt(position)) {
-        // A press on a drawn control is that control's; only the left
-        // button clicks it, when released over it.
-        if (PressOf(message) == WM_LBUTTONDOWN && item->onClick) {
-            pressed_ = item;
-            ::SetCapture(Handle());
-        }
-        return;
-    }
-    if (onMouseDown)
+    // A press on a drawn control is that control's, not the picture's.
+    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (!drawn_.Press(Handle(), point, PressOf(message) == WM_LBUTTONDOWN) && onMouseDown)
         onMouseDown(PressOf(message));
-}
-
-void PictureBox::OnLeftRelease(LPARAM position) {
-    const Drawn* pressed = std::exchange(pressed_, nullptr);
-    if (!pressed)
-        return;
-    ::ReleaseCapture();
-    if (DrawnAt(position) == pressed)
-        pressed->onClick();
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -129,10 +105,10 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnPress(message, lParam);
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
         case WM_LBUTTONUP:
-            OnLeftRelease(lParam);
+            drawn_.LeftRelease({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
         case WM_CAPTURECHANGED:
-            pressed_ = nullptr;
+            drawn_.CaptureLost();
             return 0;
         case WM_COMMAND:
         case WM_CTLCOLOREDIT:

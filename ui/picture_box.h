@@ -11,9 +11,8 @@
 #include <windows.h>
 
 #include <functional>
-#include <vector>
 
-#include "ui/drawn_label.h"
+#include "ui/drawn_layer.h"
 #include "ui/gdi_handles.h"
 #include "ui/gif_picture.h"
 #include "ui/memory_image.h"
@@ -45,21 +44,15 @@ public:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    struct Drawn {
-        DrawnLabel label;
-        const GifPicture* picture;
-        std::function<void()> onClick;
-    };
-
     void Paint(HDC dc);
-    const Drawn* DrawnAt(LPARAM position) const;
     void OnPress(UINT message, LPARAM position);
-    void OnLeftRelease(LPARAM position);
 
     MemoryImage image_;
-    MemoryImage composed_;  // the picture with the drawn controls over it, painted from
-    std::vector<Drawn> drawn_;
-    const Drawn* pressed_ = nullptr;
+    // The picture with the drawn controls over it, painted from; made again
+    // only when the picture or the controls change.
+    MemoryImage composed_;
+    bool composedCurrent_ = false;
+    DrawnLayer drawn_;
     WindowDrag drag_;
 };
 

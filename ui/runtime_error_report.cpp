@@ -7,7 +7,6 @@
 #include "countdown/runtime_failure.h"
 #include "ui/app_identity.h"
 #include "ui/message_box.h"
-#include "ui/message_guard.h"
 
 namespace tarnvel {
 

@@ -5,8 +5,12 @@
 
 #include <exception>
 
+#include "ui/windows_failure.h"
+
 namespace tarnvel {
 
 [[noreturn]] void ReportRuntimeFailureAndEnd(std::exception_ptr failure) noexcept;
+
+void ReportWindowsFailure(const WindowsFailure& failure) noexcept;
 
 }  // namespace tarnvel

@@ -1,0 +1,64 @@
+#include "ui/drawn_layer.h"
+
+#include <utility>
+
+namespace tarnvel {
+
+void DrawnLayer::Add(const DrawnLabel& label, const GifPicture* picture, std::function<void()> onClick) {
+    pressed_ = nullptr;  // the items may move
+    items_.push_back({label, picture, std::move(onClick)});
+}
+
+void DrawnLayer::Clear() {
+    pressed_ = nullptr;
+    items_.clear();
+}
+
+const DrawnLayer::Item* DrawnLayer::ItemAt(POINT point) const {
+    for (auto item = items_.rbegin(); item != items_.rend(); ++item)
+        if (item->label.Contains(point))
+            return &*item;
+    return nullptr;
+}
+
+const DrawnLabel* DrawnLayer::At(POINT point) const {
+    const Item* item = ItemAt(point);
+    return item ? &item->label : nullptr;
+}
+
+DrawnLabel* DrawnLayer::Find(int id) {
+    for (Item& item : items_)
+        if (item.label.id == id)
+            return &item.label;
+    return nullptr;
+}
+
+void DrawnLayer::Paint(HDC dc, MemoryImage* pixels) const {
+    for (const Item& item : items_) {
+        if (item.picture && pixels)
+            item.picture->DrawInto(*pixels, item.label.place.left, item.label.place.top);
+        item.label.Paint(dc);
+    }
+}
+
+bool DrawnLayer::Press(HWND window, POINT point, bool leftButton) {
+    const Item* item = ItemAt(point);
+    if (!item)
+        return false;
+    if (leftButton && item->onClick) {
+        pressed_ = item;
+        ::SetCapture(window);
+    }
+    return true;
+}
+
+void DrawnLayer::LeftRelease(POINT point) {
+    const Item* pressed = std::exchange(pressed_, nullptr);
+    if (!pressed)
+        return;
+    ::ReleaseCapture();
+    if (ItemAt(point) == pressed)
+        pressed->onClick();
+}
+
+}  // namespace tarnvel
