@@ -97,16 +97,23 @@ class Actions:
 
     def click_to_close(self, point, cls, state, what):
         """Clicks what closes a window of the class; True when it closed.
-        False when the press moved the focus out of a field whose check put
-        up its box before the release: the box takes the click, as it would
-        from a person, and the window stays. Anything else is a failure."""
+        A message box stops the whole program, so the window stays when a box
+        takes the click: one already open, one that an earlier click (Start)
+        puts up a moment later, or the box of a field the press moved the
+        focus out of. A window that closes behind an open box, or stays with
+        no box, is a failure."""
         leaving_field = state.focused_field()
         self.pointer.click(*point)
+        if state.boxes:
+            if self.wait(lambda: self.world.observe().window(cls) is None, 0.5):
+                raise AssertionError(f"{cls} closed behind an open message box when {what} was clicked")
+            self.note("click taken by an open box")
+            return False
         outcome = self.wait(lambda: self.closing_outcome(cls), 3)
         if outcome == "closed":
             return True
-        if outcome == "box" and leaving_field is not None:
-            self.note("click taken by the left field's box")
+        if outcome == "box":
+            self.note("click taken by the left field's box" if leaving_field else "click taken by a box just put up")
             return False
         raise AssertionError(f"{cls} stayed open after {what} was clicked")
 
