@@ -72,14 +72,18 @@ def drag_around(ab, start, seconds, radius=30):
 
 
 def count_times(program):
-    """(SetTimer call, ExitWindowsEx call, its arguments) on the trace's clock."""
+    """(SetTimer call, last event of that timer before it, ExitWindowsEx call,
+    its arguments, ExitWindowsEx calls) on the trace's clock."""
     relay = program.relay()
     timers = relay.find("SetTimer")
     exits = relay.find("ExitWindowsEx")
     if not timers or not exits:
         return None
-    exit_call = exits[0]
-    return timers[0].time, exit_call.time, (exit_call.number(0), exit_call.number(1)), len(exits)
+    timer, exit_call = timers[0], exits[0]
+    ticks = [t for _, t, hwnd, message in relay.messages
+             if message == "WM_TIMER" and hwnd & 0xFFFFFFFF == timer.number(0) and timer.time <= t <= exit_call.time]
+    last_tick = ticks[-1] if ticks else float("nan")
+    return timer.time, last_tick, exit_call.time, (exit_call.number(0), exit_call.number(1)), len(exits)
 
 
 def run_round(ab, round_, index):
@@ -128,9 +132,11 @@ def run_round(ab, round_, index):
             times = count_times(program)
             if not times:
                 raise RuntimeError(f"{name}: no SetTimer/ExitWindowsEx pair in {program.relay_path}")
-            set_at, exit_at, arguments, exit_calls = times
+            set_at, last_tick_at, exit_at, arguments, exit_calls = times
             figures[who] = {
                 "lateness_ms": (exit_at - set_at - round_.seconds) * 1000,
+                "last_tick_ms": (last_tick_at - set_at - round_.seconds) * 1000,
+                "expiry_work_ms": (exit_at - last_tick_at) * 1000,
                 "lateness_from_click_ms": (exit_at - clicked[who] - round_.seconds) * 1000,
                 "click_to_timer_ms": (set_at - clicked[who]) * 1000,
                 "exit_arguments": [f"{arguments[0]:#x}", f"{arguments[1]:#x}"],
@@ -194,7 +200,10 @@ def run(ab, long_runs=1, rounds=None):
             late = [f[who]["lateness_ms"] for r, f in plain if r.seconds == seconds]
             from_click = [f[who]["lateness_from_click_ms"] for r, f in plain if r.seconds == seconds]
             entry["runs"] = len(late)
+            ticks = [f[who]["last_tick_ms"] for r, f in plain if r.seconds == seconds]
+            work = [f[who]["expiry_work_ms"] for r, f in plain if r.seconds == seconds]
             entry[who] = {"median_ms": median(late), "worst_ms": max(late), "best_ms": min(late),
+                          "last_tick_median_ms": median(ticks), "expiry_work_median_ms": median(work),
                           "from_click_median_ms": median(from_click), "from_click_worst_ms": max(from_click),
                           "scaled_ms_per_hour": median(late) / seconds * 3600}
         out["by_duration"][str(seconds)] = entry
@@ -203,6 +212,11 @@ def run(ab, long_runs=1, rounds=None):
         out[f"{who}_fixed_ms"] = fixed
         out[f"{who}_drift_fit_ms_per_hour"] = drift
         out[f"{who}_drift_error_ms_per_hour"] = error
+        # The timer's own drift: the last timer event against its nominal time.
+        fixed, drift, error = fit([(r.seconds, f[who]["last_tick_ms"]) for r, f in plain])
+        out[f"{who}_tick_fixed_ms"] = fixed
+        out[f"{who}_tick_drift_fit_ms_per_hour"] = drift
+        out[f"{who}_tick_drift_error_ms_per_hour"] = error
         out[f"{who}_click_to_timer_median_ms"] = median([f[who]["click_to_timer_ms"] for _, f in done])
         out[f"{who}_timer_before_click"] = any(f[who]["timer_before_click"] for _, f in done)
         out[f"{who}_exit_arguments"] = sorted({tuple(f[who]["exit_arguments"]) for _, f in done})
@@ -223,6 +237,11 @@ def run(ab, long_runs=1, rounds=None):
         f"{fmt(out['tarnvel_drift_fit_ms_per_hour'], 0)} +- {fmt(out['tarnvel_drift_error_ms_per_hour'], 0)} ms/h; "
         f"floor {fmt(out['floor_fixed_ms'])} ms, {fmt(out['floor_drift_fit_ms_per_hour'], 0)} +- "
         f"{fmt(out['floor_drift_error_ms_per_hour'], 0)} ms/h")
+    log(f"    the last timer event fitted the same way: tarnvel {fmt(out['tarnvel_tick_fixed_ms'])} ms, "
+        f"{fmt(out['tarnvel_tick_drift_fit_ms_per_hour'], 0)} +- "
+        f"{fmt(out['tarnvel_tick_drift_error_ms_per_hour'], 0)} ms/h; floor {fmt(out['floor_tick_fixed_ms'])} ms, "
+        f"{fmt(out['floor_tick_drift_fit_ms_per_hour'], 0)} +- "
+        f"{fmt(out['floor_tick_drift_error_ms_per_hour'], 0)} ms/h")
     for entry in out["disturbed"]:
         note = ""
         if entry["dragged"]:

@@ -15,10 +15,11 @@ def met(flag):
     return "n/a" if flag is None else ("met" if flag else "**not met**")
 
 
-def drift(e, who):
-    """The fitted drift with its standard error, e.g. "-12 +- 40 ms per hour"."""
-    value = e[f"{who}_drift_fit_ms_per_hour"]
-    error = e.get(f"{who}_drift_error_ms_per_hour")
+def drift(e, who, of=""):
+    """The fitted drift with its standard error, e.g. "-12 +- 40 ms per hour";
+    of="tick_" for that of the last timer event."""
+    value = e.get(f"{who}_{of}drift_fit_ms_per_hour", float("nan"))
+    error = e.get(f"{who}_{of}drift_error_ms_per_hour")
     text = f"{value:+.0f}".replace("+0", "0").replace("-0", "0") if value == value else "n/a"
     return text + (f" ± {error:.0f}" if error is not None and error == error else "") + " ms per hour"
 
@@ -108,6 +109,7 @@ def summary(results):
                          f"{f(fl['from_click_median_ms'])} / {f(fl['from_click_worst_ms'])} ms)")
         lines.append(f"  drift (fitted slope) {drift(e, 'tarnvel')} vs {drift(e, 'floor')}; fixed part "
                      f"{f(e['tarnvel_fixed_ms'])} vs {f(e['floor_fixed_ms'])} ms")
+        lines.append(f"  drift of the last timer event {drift(e, 'tarnvel', 'tick_')} vs {drift(e, 'floor', 'tick_')}")
         for d in e["disturbed"]:
             lines.append(f"  {d['kind']} ({d['disturbed']}) in a {d['seconds']} s count: {f(d['tarnvel_ms'])} vs "
                          f"{f(d['floor_ms'])} ms")
@@ -156,14 +158,16 @@ START_UP_HISTORY = [
     "before, traced as in the table above (medians of 7): x86_64 101 ms up to the first window (the pictures "
     "decoded through OLE among it), 7 ms the main window, 19 ms its 16 other windows, 3 ms the region and the rest "
     "of the load, 27 ms shown, 9 ms the first paint; i686 108, 6, 19, 3, 27 and 10 ms.",
-    "**What stands in the way of x1.25.** The seven visual-style controls themselves: the controls' floor, which "
-    "makes just them the way the program does, takes x1.06 to x1.29 the empty window in these runs (loading the "
-    "common controls and the theme, making and painting the controls). Tarnvel adds to it its skin (decoded by the "
-    "program in about 0.2 ms), the window region, its drawn labels and pictures and its fonts: about 4 ms in the "
-    "steps above, plus the erasing of its fields and buttons while the window is shown, which a window that clips "
-    "its children (the skin box and the main window do) does at once rather than with the first paint. In-process "
-    "timings of one x86_64 build (not part of the program) put the window's showing at about 22 ms against the "
-    "controls' floor's 12 ms, and the whole start-up from WinMain at about 63 ms against 49 ms.",
+    "**What stands in the way of x1.25.** The seven visual-style controls themselves: the controls' floor above, "
+    "which makes just them the way the program does, takes a good part of the margin on its own (loading the "
+    "common controls and the theme, making and painting the controls; between x1.06 and x1.32 the empty window in "
+    "the runs recorded so far). Tarnvel adds to it its skin (decoded by the program in about 0.2 ms), the window "
+    "region, its drawn labels and pictures and its fonts (the step \"pictures, region and the rest of the load\" "
+    "above), plus the erasing of its fields and buttons while the window is shown, which a window that clips its "
+    "children (the skin box and the main window do) does at once rather than with the first paint. In-process "
+    "timings of one x86_64 build, made once while this version was written (not part of the program), put the "
+    "window's showing at about 22 ms against the controls' floor's 12 ms, and the whole start-up from WinMain at "
+    "about 63 ms against 49 ms.",
 ]
 
 
@@ -234,6 +238,20 @@ def markdown(results):
              f"{f(long['tarnvel']['scaled_ms_per_hour'], 0)} ms per hour (floor "
              f"{f(long['floor']['scaled_ms_per_hour'], 0)})." if long else ""))
         w("")
+        if "tarnvel_tick_drift_fit_ms_per_hour" in e:
+            w("**The timer events and the expiry work.** The lateness has two parts: how late the count's last "
+              "timer event comes (the program's `WM_TIMER` in the trace), and the work from that event to the "
+              "session-ending call (Tarnvel: the fields, the privilege, the notice shown; the floor: none). "
+              "Medians by count, Tarnvel / floor: " + "; ".join(
+                  f"{seconds} s: last event {f(entry['tarnvel']['last_tick_median_ms'])} / "
+                  f"{f(entry['floor']['last_tick_median_ms'])} ms late, then "
+                  f"{f(entry['tarnvel']['expiry_work_median_ms'])} / {f(entry['floor']['expiry_work_median_ms'])} ms "
+                  f"of work"
+                  for seconds, entry in e["by_duration"].items()) +
+              f". The last timer event fitted as above: Tarnvel {drift(e, 'tarnvel', 'tick_')}, floor "
+              f"{drift(e, 'floor', 'tick_')}; a slope of the whole lateness that the timer events do not share "
+              f"comes from the expiry work, not from the count.")
+            w("")
         w(f"**From the click.** It counts from the moment xdotool is started to send the button's release, so it "
           f"includes xdotool's own start (a few ms: most of the floor's figure). From there to `SetTimer`: median "
           f"{f(e['tarnvel_click_to_timer_median_ms'])} ms in Tarnvel (it relabels the button and disables the "
