@@ -353,6 +353,10 @@ class Actions:
         skin = self.skin_points[len(self.skin_points) // 3]
         self.pointer.click(state.main["rect"][0] + skin[0], state.main["rect"][1] + skin[1])
         time.sleep(0.2)
+        now = self.world.observe()
+        if now.boxes or not now.main["enabled"]:  # put up by an earlier click (Start) meanwhile
+            self.note("skipped: a box stops the program")
+            return
         for minimised, clicks in ((True, 2), (False, 1)):
             for _ in range(clicks):
                 self.pointer.click(*centre(button["rect"]))
