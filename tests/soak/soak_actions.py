@@ -69,14 +69,26 @@ class Actions:
             return None
         if target.get("top_class") == OPTIONS_WINDOW and target.get("id") == CHANGE:
             return self.press_change(point, target)
+        refusal = False
         if target.get("top_class") == MAIN and target.get("id") == START:
-            self.before_start(self.world.observe())
+            refusal = self.before_start(self.world.observe()) and button == 1
         self.pointer.click(*point, button=button, allow_double=allow_double)
+        if refusal:
+            # The box comes a moment after the click; the next action meets
+            # it, as a person who sees it would.
+            self.wait(lambda: self.world.observe().boxes, 2)
         return target
 
     def before_start(self, state):
-        if state.idle and not state.boxes and any(t.strip("0") for t in state.fields):
-            self.world.counts_seen = max(self.world.counts_seen, 1)
+        """Notes a count that may start; True when Start is bound to be
+        refused with a box (a zero count, or minutes or seconds over 59)."""
+        if not state.idle or state.boxes:
+            return False
+        if not any(t.strip("0") for t in state.fields):
+            return True
+        self.world.counts_seen = max(self.world.counts_seen, 1)
+        return any(state.controls[f]["text"].isdigit() and int(state.controls[f]["text"]) > 59
+                   for f in (MINUTES, SECONDS))
 
     def press_change(self, point, target, allowed=None):
         """Change stores the checked mode: read it just before the click,
