@@ -73,11 +73,8 @@ bool CountdownControl::Start() {
 }
 
 void CountdownControl::Pause() {
-    ShowIdleButton();
-    command2_.SetEnabled(true);
     timer1_.Stop();
-    for (int i = 0; i < kFieldCount; ++i)
-        fields_.SetEnabled(i, true);
+    ShowIdle();
 }
 
 void CountdownControl::ShowIdle() {

@@ -1,7 +1,5 @@
 #include "ui/about_window.h"
 
-#include <windowsx.h>
-
 #include <iterator>
 #include <string>
 
@@ -122,13 +120,15 @@ void AboutWindow::Label3_Click() {
 }
 
 LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (labels_.TakeRelease(message, lParam))
+        return 0;
     switch (message) {
         case WM_PAINT:
             return PaintWith([this](HDC dc) { labels_.Paint(dc); });
         case WM_MOUSEMOVE: {
             // Over a Label3 label the link gets its border; over the bare
             // window it loses it; over the other labels nothing changes.
-            const DrawnLabel* label = labels_.At({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            const DrawnLabel* label = labels_.At(DrawnLayer::PointOf(lParam));
             if (IsLabel3(label))
                 Label3_MouseMove();
             else if (!label)
@@ -137,13 +137,7 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            labels_.Press(Handle(), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, true);
-            return 0;
-        case WM_LBUTTONUP:
-            labels_.LeftRelease({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-            return 0;
-        case WM_CAPTURECHANGED:
-            labels_.CaptureLost();
+            labels_.Press(Handle(), DrawnLayer::PointOf(lParam), true);
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());

@@ -1,5 +1,7 @@
 #include "ui/drawn_layer.h"
 
+#include <windowsx.h>
+
 #include <utility>
 
 namespace tarnvel {
@@ -52,13 +54,24 @@ bool DrawnLayer::Press(HWND window, POINT point, bool leftButton) {
     return true;
 }
 
-void DrawnLayer::LeftRelease(POINT point) {
+bool DrawnLayer::TakeRelease(UINT message, LPARAM position) {
+    if (message == WM_CAPTURECHANGED) {
+        pressed_ = nullptr;
+        return true;
+    }
+    if (message != WM_LBUTTONUP)
+        return false;
     const Item* pressed = std::exchange(pressed_, nullptr);
-    if (!pressed)
-        return;
-    ::ReleaseCapture();
-    if (ItemAt(point) == pressed)
-        pressed->onClick();
+    if (pressed) {
+        ::ReleaseCapture();
+        if (ItemAt(PointOf(position)) == pressed)
+            pressed->onClick();
+    }
+    return true;
+}
+
+POINT DrawnLayer::PointOf(LPARAM position) {
+    return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
 }
 
 }  // namespace tarnvel

@@ -33,8 +33,12 @@ public:
     // then that one's, not the window's). `window` captures the mouse for a
     // left press on one that can be clicked.
     bool Press(HWND window, POINT point, bool leftButton);
-    void LeftRelease(POINT point);
-    void CaptureLost() noexcept { pressed_ = nullptr; }
+    // Takes the end of a press (WM_LBUTTONUP: a click when released over
+    // the one pressed; WM_CAPTURECHANGED: none); false for other messages.
+    bool TakeRelease(UINT message, LPARAM position);
+
+    // The client point of a mouse message's position.
+    static POINT PointOf(LPARAM position);
 
 private:
     struct Item {

@@ -1,7 +1,5 @@
 #include "ui/picture_box.h"
 
-#include <windowsx.h>
-
 #include <utility>
 
 #include "ui/picture_region_win32.h"
@@ -76,13 +74,12 @@ void PictureBox::Paint(HDC dc) {
 
 void PictureBox::OnPress(UINT message, LPARAM position) {
     // A press on a drawn control is that control's, not the picture's.
-    const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    if (!drawn_.Press(Handle(), point, PressOf(message) == WM_LBUTTONDOWN) && onMouseDown)
+    if (!drawn_.Press(Handle(), DrawnLayer::PointOf(position), PressOf(message) == WM_LBUTTONDOWN) && onMouseDown)
         onMouseDown(PressOf(message));
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (drag_.Handle(message))
+    if (drag_.Handle(message) || drawn_.TakeRelease(message, lParam))
         return 0;
     switch (message) {
         case WM_ERASEBKGND:
@@ -104,12 +101,6 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_XBUTTONDBLCLK:
             OnPress(message, lParam);
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
-        case WM_LBUTTONUP:
-            drawn_.LeftRelease({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-            return 0;
-        case WM_CAPTURECHANGED:
-            drawn_.CaptureLost();
-            return 0;
         case WM_COMMAND:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
