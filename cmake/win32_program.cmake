@@ -9,6 +9,7 @@ add_library(tarnvel_win32 STATIC
     ui/about_window.cpp
     ui/ansi_text.cpp
     ui/application.cpp
+    ui/display_dpi.cpp
     ui/drawn_label.cpp
     ui/drawn_layer.cpp
     ui/fallible_calls.cpp
@@ -40,7 +41,7 @@ add_executable(tarnvel WIN32
 )
 target_link_libraries(tarnvel PRIVATE tarnvel_win32 comctl32)
 set_source_files_properties(ui/tarnvel.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/res/skin.gif;${CMAKE_SOURCE_DIR}/res/close.gif;${CMAKE_SOURCE_DIR}/res/about.jpg;${CMAKE_SOURCE_DIR}/res/tarnvel.ico;${CMAKE_SOURCE_DIR}/ui/tarnvel.manifest;${CMAKE_SOURCE_DIR}/ui/resource.h")
+    "${CMAKE_SOURCE_DIR}/res/skin.gif;${CMAKE_SOURCE_DIR}/res/close.gif;${CMAKE_SOURCE_DIR}/res/skin-200.gif;${CMAKE_SOURCE_DIR}/res/close-200.gif;${CMAKE_SOURCE_DIR}/res/about.jpg;${CMAKE_SOURCE_DIR}/res/tarnvel.ico;${CMAKE_SOURCE_DIR}/ui/tarnvel.manifest;${CMAKE_SOURCE_DIR}/ui/resource.h")
 target_include_directories(tarnvel PRIVATE ${CMAKE_SOURCE_DIR})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
 # Address-space randomisation and no-execute data, asked for explicitly rather

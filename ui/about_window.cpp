@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "ui/display_dpi.h"
 #include "ui/fonts.h"
 #include "ui/resource.h"
 #include "ui/window_geometry.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 constexpr COLORREF kLinkGreen = RGB(0, 128, 0);
+constexpr TwipRect kPicture1{2160, 120, 2295, 2415};
 
 struct AboutLabel {
     int id;
@@ -62,16 +64,29 @@ void AboutWindow::Load() {
         picture_ = OlePicture(pictureResource_);
     Create(TopLevelSpec("About", kStyle, kExStyle, 4680, 2970), "The About window");
     lifetime_.WindowOpened();
-    KeepOnWorkArea(Handle());
+    scale_ = ScaleOfWindow(Handle());
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    picture1_.Create(ChildSpec(Handle(), IDC_PICTURE1, {2160, 120, 2295, 2415}, 0), picture_,
-                     "The About picture's box");
+    picture1_.Create(ChildSpec(Handle(), IDC_PICTURE1, kPicture1, 0, scale_), picture_, "The About picture's box");
+    LayOut();
+    KeepOnWorkArea(Handle());
+}
+
+void AboutWindow::LayOut() {
+    SetClientSize(Handle(), 4680, 2970, scale_);
+    const RECT box = PixelRect(kPicture1, scale_);
+    ::SetWindowPos(picture1_.Handle(), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    picture1_.SetScale(scale_);
+    const DrawnLabel* link = labels_.Find(IDC_LABEL3_2);
+    const bool bordered = link && link->border;
     CreateLabels();
+    SetLinkBorder(bordered);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void AboutWindow::CreateLabels() {
-    mingFont_ = CreateMingFont(9);
-    linkFont_ = CreateControlFont({"Arial", 9, false, true});
+    mingFont_ = CreateMingFont(9, scale_);
+    linkFont_ = CreateControlFont({"Arial", 9, false, true}, scale_);
     labels_.Clear();
     ScopedWindowDc screen(nullptr);
     // Added bottom to top: the label made first lies on top.
@@ -79,7 +94,7 @@ void AboutWindow::CreateLabels() {
         const AboutLabel& spec = *made;
         DrawnLabel label;
         label.id = spec.id;
-        label.place = PixelRect(spec.place);
+        label.place = PixelRect(spec.place, scale_);
         label.opaque = true;
         label.textColour = ::GetSysColor(COLOR_BTNTEXT);
         label.font = mingFont_.get();
@@ -138,6 +153,11 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             labels_.Press(Handle(), DrawnLayer::PointOf(lParam), true);
+            return 0;
+        case kWmDpiChanged:
+            scale_ = ScaleOfDpiChange(wParam);
+            LayOut();
+            MoveToSuggestedCorner(Handle(), lParam);
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "ui/display_scale.h"
 #include "ui/drawn_layer.h"
 #include "ui/gdi_handles.h"
 #include "ui/ole_picture.h"
@@ -35,6 +36,8 @@ public:
 
 private:
     void Load();
+    // The client size, the picture's box and the labels at scale_.
+    void LayOut();
     void CreateLabels();
     static bool IsLabel3(const DrawnLabel* label);
     void SetLinkBorder(bool on);
@@ -45,6 +48,7 @@ private:
     int pictureResource_;
     OlePicture picture_;
     WindowLifetime& lifetime_;
+    DisplayScale scale_;
     ScopedFont mingFont_;
     ScopedFont linkFont_;
     PictureFrame picture1_;

@@ -15,10 +15,10 @@ void DrawnLabel::Paint(HDC dc) const {
     if (opaque)
         ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
     if (icon)
-        ::DrawIconEx(dc, area.left, area.top, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(dc, area.left, area.top, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     if (text.empty())
         return;
-    ScopedSelection selected(dc, font ? font : DefaultGuiFont());
+    ScopedSelection selected(dc, font ? font : DefaultGuiFont(DisplayScale()));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, textColour);
     ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format | DT_NOPREFIX);
@@ -26,7 +26,7 @@ void DrawnLabel::Paint(HDC dc) const {
 
 std::string LabelText(HDC dc, HFONT font, const std::wstring& text) {
     std::wstring drawable = text;
-    ScopedSelection selected(dc, font ? font : DefaultGuiFont());
+    ScopedSelection selected(dc, font ? font : DefaultGuiFont(DisplayScale()));
     TEXTMETRICA metrics{};
     if (!::GetTextMetricsA(dc, &metrics) || metrics.tmCharSet != CHINESEBIG5_CHARSET)
         for (wchar_t& c : drawable)

@@ -17,7 +17,8 @@ struct DrawnLabel {
     bool opaque = false;  // fills its place with the button face colour first
     UINT format = DT_LEFT | DT_WORDBREAK;
     bool border = false;  // a thin single border inside its place
-    HICON icon = nullptr; // drawn at its top-left corner, 32 x 32
+    HICON icon = nullptr; // drawn at its top-left corner, iconSize pixels square
+    int iconSize = 32;
 
     void Paint(HDC dc) const;
     bool Contains(POINT point) const { return ::PtInRect(&place, point) != FALSE; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -10,7 +11,6 @@
 namespace tarnvel {
 namespace {
 
-constexpr int kDesignDpi = 96;
 constexpr wchar_t kMingFace[] = L"\u65B0\u7D30\u660E\u9AD4";  // the Chinese name of PMingLiU
 constexpr char kMingFaceEnglish[] = "PMingLiU";
 
@@ -56,9 +56,9 @@ const FaceChoice& MingOrLatinFace() {
 
 }  // namespace
 
-ScopedFont CreateControlFont(const FontRequest& request) {
+ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& scale) {
     LOGFONTA font{};
-    font.lfHeight = -static_cast<LONG>(request.points * kDesignDpi / 72.0 + 0.5);
+    font.lfHeight = -static_cast<LONG>(scale.FontPixels(request.points));
     font.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
     font.lfUnderline = request.underline ? TRUE : FALSE;
     font.lfCharSet = request.charset;
@@ -70,18 +70,20 @@ ScopedFont CreateControlFont(const FontRequest& request) {
     return ScopedFont(::CreateFontIndirectA(&font));
 }
 
-ScopedFont CreateMingFont(double points) {
+ScopedFont CreateMingFont(double points, const DisplayScale& scale) {
     const FaceChoice& choice = MingOrLatinFace();
-    return CreateControlFont({choice.face.c_str(), points, false, false, choice.charset});
+    return CreateControlFont({choice.face.c_str(), points, false, false, choice.charset}, scale);
 }
 
-HFONT DefaultGuiFont() {
-    // The stock dialog face, at its 96-DPI size whatever the setting.
-    static const ScopedFont font = [] {
+HFONT DefaultGuiFont(const DisplayScale& scale) {
+    // The stock dialog face, at 8 points on the window's display.
+    static std::map<int, ScopedFont> fonts;
+    ScopedFont& font = fonts[scale.Dpi()];
+    if (!font) {
         LOGFONTA stock{};
         ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
-        return CreateControlFont({stock.lfFaceName, 8, false, false, stock.lfCharSet});
-    }();
+        font = CreateControlFont({stock.lfFaceName, 8, false, false, stock.lfCharSet}, scale);
+    }
     return font.get();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// Control fonts. The windows are laid out in pixels of a 96-dots-per-inch
-// display, and their fonts are sized for the same display, so that every
-// caption keeps fitting its control whatever the system's DPI setting.
+// Control fonts, sized for the DPI of the window that shows them, as its
+// layout is, so that every caption keeps fitting its control.
 
 #include <windows.h>
 
+#include "ui/display_scale.h"
 #include "ui/gdi_handles.h"
 
 namespace tarnvel {
@@ -17,16 +17,17 @@ struct FontRequest {
     BYTE charset = ANSI_CHARSET;
 };
 
-ScopedFont CreateControlFont(const FontRequest& request);
+ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& scale);
 
 // The Traditional Chinese system face some controls are designed in, by its
 // Chinese name where the ANSI code page can spell it, else by its English
 // name. Where the system lacks it (Western installs, Wine), a Latin face of
 // the same size takes its place: the lookalike that Windows would substitute
 // draws Latin letters and digits as empty boxes.
-ScopedFont CreateMingFont(double points);
+ScopedFont CreateMingFont(double points, const DisplayScale& scale);
 
-// The system's default dialog font (8 pt), for controls with no font of their own.
-HFONT DefaultGuiFont();
+// The system's default dialog font (8 pt) at a DPI, for controls with no
+// font of their own; made once per DPI and kept for the run.
+HFONT DefaultGuiFont(const DisplayScale& scale);
 
 }  // namespace tarnvel

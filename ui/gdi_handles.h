@@ -26,6 +26,15 @@ using ScopedRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, HandleDeleter<
 using ScopedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, HandleDeleter<HBITMAP, DeleteGdiObject>>;
 using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, HandleDeleter<HFONT, DeleteGdiObject>>;
 using ScopedMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, HandleDeleter<HDC, ::DeleteDC>>;
+using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, HandleDeleter<HICON, ::DestroyIcon>>;
+
+// The program's icon resource at size x size pixels, from the entry of that
+// size (Windows scales the nearest one where there is none); null when it
+// cannot be loaded.
+inline ScopedIcon LoadIconOfSize(int resourceId, int size) {
+    return ScopedIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
 
 // Selects an object into a DC for one scope and puts the old one back.
 class ScopedSelection {

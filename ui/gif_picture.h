@@ -1,28 +1,40 @@
 #pragma once
 // A GIF picture embedded in the program, decoded by the program itself, so
-// that start-up needs no picture service of the system's.
+// that start-up needs no picture service of the system's, and drawn at the
+// size of the display it is shown on (see PictureAtScale).
 
 #include <string>
 
-#include "ui/gif_image.h"
+#include "ui/display_scale.h"
 #include "ui/memory_image.h"
+#include "ui/picture_scaling.h"
 
 namespace tarnvel {
 
 class GifPicture {
 public:
-    // Throws WindowsFailure naming `what` when the resource is missing or
-    // is no GIF the decoder reads.
+    // The picture at its own size. Throws WindowsFailure naming `what` when
+    // the resource is missing or is no GIF the decoder reads.
     GifPicture(int resourceId, const std::string& what);
+    // The picture resized by area averaging to width x height.
+    GifPicture(int resourceId, int width, int height, const std::string& what);
 
-    int Width() const noexcept { return image_.width; }
-    int Height() const noexcept { return image_.height; }
-    // Draws the picture at its own size with its top-left corner at (x, y),
-    // clipped to the image; transparent pixels leave what is there.
+    int Width() const noexcept { return picture_.width; }
+    int Height() const noexcept { return picture_.height; }
+    // Draws the picture with its top-left corner at (x, y), clipped to the
+    // image; transparent pixels leave what is there.
     void DrawInto(MemoryImage& target, int x, int y) const;
 
 private:
-    GifImage image_;
+    MaskedPicture picture_;
 };
+
+// Artwork drawn at 100 % and at 200 % (`largeResourceId`), for a picture of
+// baseWidth x baseHeight pixels at 96 DPI: at 96 DPI and below the 100 %
+// drawing, above it the 200 % one, each taken to the scale's size by area
+// averaging (the 200 % drawing is used as it is at 192 DPI and enlarged
+// above that).
+GifPicture PictureAtScale(int resourceId, int largeResourceId, int baseWidth, int baseHeight,
+                          const DisplayScale& scale, const std::string& what);
 
 }  // namespace tarnvel

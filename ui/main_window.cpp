@@ -7,6 +7,7 @@
 #include "sysexit/os_family.h"
 #include "sysexit/shutdown_request_win32.h"
 #include "ui/app_identity.h"
+#include "ui/display_dpi.h"
 #include "ui/fonts.h"
 #include "ui/message_box.h"
 #include "ui/resource.h"
@@ -28,6 +29,11 @@ constexpr TwipRect kCommand3{1440, 3720, 855, 240};
 constexpr TwipRect kBtnOption{480, 3720, 855, 255};
 constexpr TwipRect kImage1{1800, 480, 315, 315};
 constexpr TwipRect kImage2{1140, 3960, 480, 480};
+// The artwork's sizes at 96 DPI, in pixels.
+constexpr SIZE kSkinSize{184, 312};
+constexpr SIZE kCloseSize{21, 21};
+constexpr int kIconSize = 32;
+constexpr TwipRect kDesignSize{0, 0, 6930, 5580};
 
 struct LabelSpec {
     int id;
@@ -52,12 +58,14 @@ void MainWindow::Open(int showCommand) {
     spec.style = kMainStyle;
     spec.exStyle = kMainExStyle;
     // The design size; the load replaces it with the skin's size.
+    const RECT design = PixelRect(kDesignSize, SystemScale());
     spec.x = 0;
     spec.y = 0;
-    spec.width = Px(6930);
-    spec.height = Px(5580);
+    spec.width = design.right;
+    spec.height = design.bottom;
     Create(spec, "The main window");
     lifetime_.WindowOpened();
+    scale_ = ScaleOfWindow(Handle());
     CountdownHost& host = *this;
     controller_ = std::make_unique<CountdownControl>(fields_, command1_, command2_, timer1_, host);
     CreateControls();
@@ -72,56 +80,80 @@ void MainWindow::CreateControls() {
     pic1_.Create(Handle(), IDC_PIC1, "The skin box");
     pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
     const HWND skin = pic1_.Handle();
-    mingButtonFont_ = CreateMingFont(9.75);
-    mingFieldFont_ = CreateMingFont(12);
-    titleFont_ = CreateControlFont({"Arial", 9.75, true});
-
+    // Made at their places and with their fonts by LayOutControls.
     // Creation order is the keyboard order: hours, minutes, seconds, Start,
     // Reset, About, Option.
+    const TwipRect none{0, 0, 0, 0};
     for (int i = 0; i < kFieldCount; ++i) {
-        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, kText1[i], 0), mingFieldFont_.get(), kText1Names[i]);
+        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, none, 0, scale_), nullptr, kText1Names[i]);
         text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
     }
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    command1_.Attach(CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, kCommand1,
-                                        mingButtonFont_.get(), "The Start button"));
-    command2_.Attach(CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, kCommand2,
-                                        mingButtonFont_.get(), "The Reset button"));
-    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, kCommand3, DefaultGuiFont(), "The About button");
-    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, kBtnOption, DefaultGuiFont(),
-                       "The Option button");
+    command1_.Attach(
+        CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, none, nullptr, scale_, "The Start button"));
+    command2_.Attach(
+        CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, none, nullptr, scale_, "The Reset button"));
+    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, none, nullptr, scale_, "The About button");
+    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, none, nullptr, scale_, "The Option button");
     timer1_.Attach(Handle());
+    LayOutControls();
+}
+
+void MainWindow::LayOutControls() {
+    // The fonts the controls have now go once the controls have new ones.
+    const ScopedFont oldButtonFont = std::move(mingButtonFont_);
+    const ScopedFont oldFieldFont = std::move(mingFieldFont_);
+    mingButtonFont_ = CreateMingFont(9.75, scale_);
+    mingFieldFont_ = CreateMingFont(12, scale_);
+    titleFont_ = CreateControlFont({"Arial", 9.75, true}, scale_);
+    const HWND skin = pic1_.Handle();
+    for (int i = 0; i < kFieldCount; ++i)
+        PlaceChild(text1_[i].Handle(), kText1[i], mingFieldFont_.get(), scale_);
+    PlaceChild(::GetDlgItem(skin, IDC_COMMAND1), kCommand1, mingButtonFont_.get(), scale_);
+    PlaceChild(::GetDlgItem(skin, IDC_COMMAND2), kCommand2, mingButtonFont_.get(), scale_);
+    PlaceChild(::GetDlgItem(skin, IDC_COMMAND3), kCommand3, DefaultGuiFont(scale_), scale_);
+    PlaceChild(::GetDlgItem(skin, IDC_BTNOPTION), kBtnOption, DefaultGuiFont(scale_), scale_);
 }
 
 void MainWindow::CreateDrawnControls() {
-    closePicture_.emplace(IDR_CLOSE_GIF, "The close picture");
+    pic1_.ClearDrawn();
+    closePicture_.emplace(
+        PictureAtScale(IDR_CLOSE_GIF, IDR_CLOSE_200_GIF, kCloseSize.cx, kCloseSize.cy, scale_, "The close picture"));
+    iconImage_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
     DrawnLabel image1;
     image1.id = IDC_IMAGE1;
-    image1.place = PixelRect(kImage1);
+    image1.place = PixelRect(kImage1, scale_);
     pic1_.AddDrawn(image1, &*closePicture_, [this] { ::DestroyWindow(Handle()); });  // unloads the window
 
     ScopedWindowDc screen(nullptr);
     for (const LabelSpec& spec : kLabel1) {
         DrawnLabel label;
         label.id = spec.id;
-        label.place = PixelRect(spec.place);
-        label.font = spec.id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont();
+        label.place = PixelRect(spec.place, scale_);
+        label.font = spec.id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont(scale_);
         label.textColour = kWhite;
         label.text = LabelText(screen.get(), label.font, spec.caption);
         pic1_.AddDrawn(label);
     }
     DrawnLabel image2;
     image2.id = IDC_IMAGE2;
-    image2.place = PixelRect(kImage2);
-    image2.icon = icon_;
+    image2.place = PixelRect(kImage2, scale_);
+    image2.icon = iconImage_ ? iconImage_.get() : icon_;
+    image2.iconSize = scale_.Pixels(kIconSize);
     pic1_.AddDrawn(image2);
 }
 
 void MainWindow::Form_Load() {
     glngWhichWindows32 = WhichWindows32FromVersion(QueryWindowsVersion());
+    ApplySkin();
+    glngExitMode = kExitPowerOff;
+}
+
+void MainWindow::ApplySkin() {
     // The skin box is borderless, in pixels, keeps its picture in a memory
     // image and takes the picture's size; the window then takes the box's.
-    pic1_.AssignPicture(GifPicture(IDR_SKIN_GIF, "The skin picture"));
+    pic1_.AssignPicture(
+        PictureAtScale(IDR_SKIN_GIF, IDR_SKIN_200_GIF, kSkinSize.cx, kSkinSize.cy, scale_, "The skin picture"));
     const SIZE size = pic1_.Size();
     ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ScopedRegion region = pic1_.BuildRegion();
@@ -129,7 +161,15 @@ void MainWindow::Form_Load() {
     if (region && ::SetWindowRgn(Handle(), region.get(), TRUE))
         region.release();
     CreateDrawnControls();
-    glngExitMode = kExitPowerOff;
+}
+
+void MainWindow::OnDpiChanged(const DisplayScale& scale, LPARAM suggested) {
+    if (scale != scale_) {
+        scale_ = scale;
+        LayOutControls();
+        ApplySkin();
+    }
+    MoveToSuggestedCorner(Handle(), suggested);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -141,6 +181,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == timer1_.Id())
                 controller_->Timer1_Timer();
+            return 0;
+        case kWmDpiChanged:
+            OnDpiChanged(ScaleOfDpiChange(wParam), lParam);
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());

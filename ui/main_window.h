@@ -2,7 +2,8 @@
 // The startup window: borderless, shaped like its skin picture, centred on
 // the screen. The skin holds the time fields, their labels, the Start/Pause,
 // Reset, About and Option buttons, the close picture and the program icon;
-// any mouse button pressed on the bare skin drags the window.
+// any mouse button pressed on the bare skin drags the window. It is laid out
+// at the DPI of its display, and again when that changes.
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 
 #include "countdown/countdown_control.h"
 #include "ui/countdown_bindings.h"
+#include "ui/display_scale.h"
 #include "ui/gdi_handles.h"
 #include "ui/gif_picture.h"
 #include "ui/picture_box.h"
@@ -43,8 +45,14 @@ public:
 
 private:
     void CreateControls();
+    // Fonts, places and sizes of the controls with windows, at scale_.
+    void LayOutControls();
+    // The skin at scale_, the window's size and region, and the drawn
+    // controls on the skin.
+    void ApplySkin();
     void CreateDrawnControls();
     void Form_Load();
+    void OnDpiChanged(const DisplayScale& scale, LPARAM suggested);
     void OnCommand(int id);
     void pic1_MouseDown(UINT pressed);
 
@@ -60,10 +68,12 @@ private:
     SecondaryWindows& secondary_;
     WindowLifetime& lifetime_;
 
+    DisplayScale scale_;
     ScopedFont mingButtonFont_;
     ScopedFont mingFieldFont_;
     ScopedFont titleFont_;
     std::optional<GifPicture> closePicture_;
+    ScopedIcon iconImage_;  // the program icon at scale_, drawn on the skin
 
     PictureBox pic1_;
     std::array<TimeField, kFieldCount> text1_;

@@ -1,5 +1,6 @@
 #include "ui/notice_window.h"
 
+#include "ui/display_dpi.h"
 #include "ui/fonts.h"
 #include "ui/resource.h"
 #include "ui/window_geometry.h"
@@ -30,14 +31,20 @@ void NoticeWindow::Show() {
 void NoticeWindow::Load() {
     Create(TopLevelSpec("Time's UP!!!", kStyle, kExStyle, 2580, 870), "The time-up notice");
     lifetime_.WindowOpened();
-    font_ = CreateControlFont({"Arial", 9, true});
     label1_.id = IDC_NOTICE_LABEL1;
-    label1_.place = PixelRect({120, 240, 2295, 495});
     label1_.text = "Orlem: Time to terminate your window program! ^_^";
-    label1_.font = font_.get();
     label1_.textColour = kDarkRed;
     label1_.opaque = true;
+    LayOut(ScaleOfWindow(Handle()));
     CentreOnScreen(Handle());
+}
+
+void NoticeWindow::LayOut(const DisplayScale& scale) {
+    SetClientSize(Handle(), 2580, 870, scale);
+    font_ = CreateControlFont({"Arial", 9, true}, scale);
+    label1_.place = PixelRect({120, 240, 2295, 495}, scale);
+    label1_.font = font_.get();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void NoticeWindow::Close() {
@@ -49,6 +56,10 @@ LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
         case WM_PAINT:
             return PaintWith([this](HDC dc) { label1_.Paint(dc); });
+        case kWmDpiChanged:
+            LayOut(ScaleOfDpiChange(wParam));
+            MoveToSuggestedCorner(Handle(), lParam);
+            return 0;
         case WM_CLOSE:
             return 0;  // nothing on screen offers to close it
         default:

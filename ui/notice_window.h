@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "ui/display_scale.h"
 #include "ui/drawn_label.h"
 #include "ui/gdi_handles.h"
 #include "ui/window_base.h"
@@ -30,6 +31,8 @@ public:
 
 private:
     void Load();
+    // The client size and the label's place and font at the scale.
+    void LayOut(const DisplayScale& scale);
 
     WindowLifetime& lifetime_;
     ScopedFont font_;

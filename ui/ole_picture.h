@@ -19,6 +19,7 @@ public:
     OlePicture& operator=(const OlePicture&) = delete;
 
     bool Loaded() const noexcept { return picture_ != nullptr; }
+    SIZE PixelSize() const noexcept { return pixels_; }
     // Draws the picture at its own pixel size with its top-left corner at (x, y).
     void Draw(HDC dc, int x, int y) const;
 

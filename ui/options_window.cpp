@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sysexit/exit_mode.h"
+#include "ui/display_dpi.h"
 #include "ui/fonts.h"
 #include "ui/resource.h"
 #include "ui/window_geometry.h"
@@ -25,6 +26,7 @@ constexpr ModeButton kModes[] = {{"Log Off", kExitLogOff, {240, 120, 1095, 375}}
                                  {"Power Off", kExitPowerOff, {240, 1200, 1335, 375}}};
 constexpr int kModeCount = 4;
 constexpr TwipRect kChange{1440, 840, 855, 735};
+constexpr int kIconSize = 32;  // on the Change button at 96 DPI, in pixels
 
 }  // namespace
 
@@ -49,17 +51,27 @@ void OptionsWindow::Load() {
     }
     Create(TopLevelSpec("Option", kStyle, kExStyle, 2550, 1710, hiddenOwner_), "The Options window");
     lifetime_.WindowOpened();
-    KeepOnWorkArea(Handle());
+    scale_ = ScaleOfWindow(Handle());
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     for (int i = 0; i < kModeCount; ++i) {
         const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
         const std::string what = std::string("The ") + kModes[i].caption + " choice";
         CreateChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, "BUTTON", kModes[i].caption,
-                           BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont(), what.c_str());
+                           BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont(scale_), scale_, what.c_str());
     }
     CreateChildControl(Handle(), IDC_OPTION_CHANGE, "BUTTON", "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange,
-                       DefaultGuiFont(), "The Change button");
+                       DefaultGuiFont(scale_), scale_, "The Change button");
+    LayOut();
+    KeepOnWorkArea(Handle());
     Form_Load();
+}
+
+void OptionsWindow::LayOut() {
+    SetClientSize(Handle(), 2550, 1710, scale_);
+    for (int i = 0; i < kModeCount; ++i)
+        PlaceChild(::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + i), kModes[i].place, DefaultGuiFont(scale_), scale_);
+    PlaceChild(::GetDlgItem(Handle(), IDC_OPTION_CHANGE), kChange, DefaultGuiFont(scale_), scale_);
+    changeIcon_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
 }
 
 void OptionsWindow::Form_Load() {
@@ -87,6 +99,11 @@ LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DRAWITEM:
             DrawChangeButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        case kWmDpiChanged:
+            scale_ = ScaleOfDpiChange(wParam);
+            LayOut();
+            MoveToSuggestedCorner(Handle(), lParam);
+            return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());
             return 0;
@@ -102,10 +119,12 @@ void OptionsWindow::DrawChangeButton(const DRAWITEMSTRUCT& item) const {
     ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
     const int shift = pushed ? 1 : 0;
     const int width = face.right - face.left;
-    // The icon and one line of the 8 pt caption just fill the 45 pixels
-    // inside the frame.
-    ::DrawIconEx(item.hDC, (width - 32) / 2 + shift, 1 + shift, icon_, 32, 32, 0, nullptr, DI_NORMAL);
-    RECT caption{face.left + shift, 32 + shift, face.right + shift, face.bottom - 1 + shift};
+    // The icon and one line of the 8 pt caption just fill the space inside
+    // the frame (45 pixels at 96 DPI).
+    const int icon = scale_.Pixels(kIconSize);
+    ::DrawIconEx(item.hDC, (width - icon) / 2 + shift, 1 + shift, changeIcon_ ? changeIcon_.get() : icon_, icon, icon,
+                 0, nullptr, DI_NORMAL);
+    RECT caption{face.left + shift, icon + shift, face.right + shift, face.bottom - 1 + shift};
     ::SetBkMode(item.hDC, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     ::SetTextColor(item.hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "ui/display_scale.h"
+#include "ui/gdi_handles.h"
 #include "ui/window_base.h"
 #include "ui/window_lifetime.h"
 
@@ -25,12 +27,17 @@ public:
 
 private:
     void Load();
+    // The client size, the controls' places and fonts and the Change
+    // button's icon, at scale_.
+    void LayOut();
     void Form_Load();
     void Command1_Click();
     void DrawChangeButton(const DRAWITEMSTRUCT& item) const;
 
     HICON icon_;
     WindowLifetime& lifetime_;
+    DisplayScale scale_;
+    ScopedIcon changeIcon_;
     // An invisible window of the program that owns the dialog, so that the
     // dialog has no taskbar button and still belongs to no visible window.
     HWND hiddenOwner_ = nullptr;

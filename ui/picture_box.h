@@ -35,6 +35,11 @@ public:
     // A windowless control on the picture, drawn over it in the order added,
     // with an optional picture under its label and a handler of its click.
     void AddDrawn(const DrawnLabel& label, const GifPicture* picture = nullptr, std::function<void()> onClick = {});
+    // Removes every windowless control, to add them again at another scale.
+    void ClearDrawn() {
+        drawn_.Clear();
+        composedCurrent_ = false;
+    }
 
     // Any mouse button pressed on the bare picture (the press message).
     std::function<void(UINT pressed)> onMouseDown;

@@ -9,10 +9,34 @@ void PictureFrame::Create(const WindowSpec& spec, const OlePicture& picture, con
     BaseWindow::Create(framed, what);
 }
 
+void PictureFrame::SetScale(const DisplayScale& scale) {
+    scale_ = scale;
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void PictureFrame::Paint(HDC dc) {
+    if (scale_.IsBase()) {
+        picture_->Draw(dc, 0, 0);
+        return;
+    }
+    const SIZE size = picture_->PixelSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        return;
+    if (!unscaled_) {
+        unscaled_ = MemoryImage(size.cx, size.cy, "The About picture's image");
+        picture_->Draw(unscaled_.Dc(), 0, 0);
+    }
+    const int previous = ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);  // as halftone stretching asks
+    ::StretchBlt(dc, 0, 0, scale_.Pixels(size.cx), scale_.Pixels(size.cy), unscaled_.Dc(), 0, 0, size.cx, size.cy,
+                 SRCCOPY);
+    ::SetStretchBltMode(dc, previous);
+}
+
 LRESULT PictureFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT)
         return Default(message, wParam, lParam);
-    return PaintWith([this](HDC dc) { picture_->Draw(dc, 0, 0); });
+    return PaintWith([this](HDC dc) { Paint(dc); });
 }
 
 }  // namespace tarnvel

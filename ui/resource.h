@@ -8,6 +8,9 @@
 #define IDR_SKIN_GIF 101
 #define IDR_CLOSE_GIF 102
 #define IDR_ABOUT_JPG 103
+// The skin and the close picture drawn at 200 %, for displays above 96 DPI.
+#define IDR_SKIN_200_GIF 104
+#define IDR_CLOSE_200_GIF 105
 
 // Main window (class "TarnvelMain", caption "Tarnvel").
 #define IDC_PIC1 1000

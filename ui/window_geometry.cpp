@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
+#include "ui/display_dpi.h"
+
 namespace tarnvel {
 namespace {
-
-// The outer size of a window of these styles whose client area is width x height.
-SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height) {
-    RECT rect{0, 0, width, height};
-    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
 
 // The start that keeps [start, start + length) inside [low, high) if it fits,
 // else at low.
@@ -20,20 +15,22 @@ int Clamp(int start, int length, int low, int high) {
 
 }  // namespace
 
-RECT PixelRect(const TwipRect& place) {
-    const int left = Px(place.left);
-    const int top = Px(place.top);
-    return {left, top, left + Px(place.width), top + Px(place.height)};
+RECT PixelRect(const TwipRect& place, const DisplayScale& scale) {
+    const int left = scale.Px(place.left);
+    const int top = scale.Px(place.top);
+    return {left, top, left + scale.Px(place.width), top + scale.Px(place.height)};
 }
 
-WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const char* text) {
+WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const DisplayScale& scale,
+                     const char* text) {
+    const RECT pixels = PixelRect(place, scale);
     WindowSpec spec;
     spec.title = text;
     spec.style = WS_CHILD | WS_VISIBLE | style;
-    spec.x = Px(place.left);
-    spec.y = Px(place.top);
-    spec.width = Px(place.width);
-    spec.height = Px(place.height);
+    spec.x = pixels.left;
+    spec.y = pixels.top;
+    spec.width = pixels.right - pixels.left;
+    spec.height = pixels.bottom - pixels.top;
     spec.parent = parent;
     spec.id = id;
     return spec;
@@ -41,7 +38,9 @@ WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, co
 
 WindowSpec TopLevelSpec(const char* title, DWORD style, DWORD exStyle, int clientWidthTwips, int clientHeightTwips,
                         HWND owner) {
-    const SIZE outer = OuterSizeForClient(style, exStyle, Px(clientWidthTwips), Px(clientHeightTwips));
+    const DisplayScale scale = SystemScale();
+    const SIZE outer =
+        OuterSizeForClient(style, exStyle, scale.Px(clientWidthTwips), scale.Px(clientHeightTwips), scale);
     WindowSpec spec;
     spec.title = title;
     spec.style = style;
@@ -50,6 +49,26 @@ WindowSpec TopLevelSpec(const char* title, DWORD style, DWORD exStyle, int clien
     spec.height = outer.cy;
     spec.parent = owner;
     return spec;
+}
+
+void SetClientSize(HWND window, int clientWidthTwips, int clientHeightTwips, const DisplayScale& scale) {
+    const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE));
+    const SIZE outer =
+        OuterSizeForClient(style, exStyle, scale.Px(clientWidthTwips), scale.Px(clientHeightTwips), scale);
+    ::SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScale& scale) {
+    const RECT pixels = PixelRect(place, scale);
+    ::SetWindowPos(child, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void MoveToSuggestedCorner(HWND window, LPARAM suggested) {
+    if (const auto* rect = reinterpret_cast<const RECT*>(suggested))
+        ::SetWindowPos(window, nullptr, rect->left, rect->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CentreOnScreen(HWND window) {
@@ -75,8 +94,8 @@ void KeepOnWorkArea(HWND window) {
 }
 
 HWND CreateChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
-                        const TwipRect& place, HFONT font, const char* what) {
-    HWND control = CreateWindowChecked(ChildSpec(parent, id, place, style, text), className, nullptr, what);
+                        const TwipRect& place, HFONT font, const DisplayScale& scale, const char* what) {
+    HWND control = CreateWindowChecked(ChildSpec(parent, id, place, style, scale, text), className, nullptr, what);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }

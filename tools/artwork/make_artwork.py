@@ -20,6 +20,13 @@ WHITE = (255, 255, 255)
 CLEAR = 255  # palette index of the transparent colour in both GIFs
 
 SKIN_SIZE = (184, 312)
+CLOSE_SIZE = (21, 21)
+# The skin and the close picture are drawn at 100 % and at 200 %; the
+# program makes the sizes between (and above) from the 200 % drawing.
+GIF_PERCENTS = (100, 200)
+# The icon's sizes: the small and large icons and the program's own uses of
+# it (32 pixels at 96 DPI) at 100 % to 200 %.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 56, 64)
 # Places of the window's controls on the skin: (x, y, width, height).
 CONTROLS = {
     "close": (120, 32, 21, 21), "title": (40, 163, 121, 25),
@@ -35,10 +42,16 @@ CONTROL_MARGIN = 3
 
 # ---------------------------------------------------------------- helpers
 
-def grid(w, h):
-    """Pixel-centre coordinates of a w x h image."""
+def grid(w, h, scale=1):
+    """Pixel-centre coordinates of a w x h image drawn at `scale`, in the
+    units of the picture at its 1x size."""
     y, x = np.mgrid[0:h, 0:w].astype(float)
-    return x + 0.5, y + 0.5
+    return (x + 0.5) / scale, (y + 0.5) / scale
+
+
+def pixels(n, scale):
+    """A width of n pixels at 1x, in whole pixels at `scale` (at least one)."""
+    return max(1, int(round(n * scale)))
 
 
 def smoothstep(a, b, v):
@@ -132,6 +145,20 @@ def save_transparent_gif(rgb, parts, path):
     img.save(path, transparency=CLEAR, optimize=False)
 
 
+# ---------------------------------------------------------------- scales
+
+def scaled_size(size, percent):
+    """The side lengths of a picture of `size` pixels at 100 % drawn at `percent`."""
+    return tuple(n * percent // 100 for n in size)
+
+
+def scaled_name(name, percent):
+    """skin.gif at 100 %, skin-150.gif at 150 %."""
+    if percent == 100:
+        return name
+    stem, dot, suffix = name.partition(".")
+    return f"{stem}-{percent}{dot}{suffix}"
+
 # ---------------------------------------------------------------- skin
 
 # The body is a dark polished egg: a round top whose lower half tapers into a
@@ -199,14 +226,15 @@ def paint_seam(col, x, y):
     return mix(col, (70, 92, 126), 0.6 * lip * fade)
 
 
-def paint_panel(col, x, y):
+def paint_panel(col, x, y, scale):
     """Shallow recess behind the fields and buttons, with a round bay for the icon."""
+    line = pixels(1, scale)
     panel = rounded_rect(x, y, (27, 196, 158, 269), 7) | (np.hypot(x - 92, y - 280) <= 21)
-    panel = erode(dilate(panel, 4), 4)
+    panel = erode(dilate(panel, pixels(4, scale)), pixels(4, scale))
     col = np.where(panel[..., None], col * 0.7, col)
-    upper = panel & ~shift(panel, 0, 1)
+    upper = panel & ~shift(panel, 0, line)
     col = np.where(upper[..., None], col * 0.5, col)
-    below = shift(panel & ~shift(panel, 0, -1), 0, 1) & ~panel
+    below = shift(panel & ~shift(panel, 0, -line), 0, line) & ~panel
     return np.where(below[..., None], mix(col, (58, 74, 102), 0.5), col)
 
 
@@ -224,44 +252,48 @@ def paint_stem(col, x, y, stem, knob):
     return np.where(knob[..., None], glow, col)
 
 
-def paint_rim(col, x, y, body):
-    ring = body & ~erode(body, 1)
+def paint_rim(col, x, y, body, scale):
+    ring = body & ~erode(body, pixels(1, scale))
     lit = np.clip(0.55 - 0.5 * ((x - EGG_CX) / 90 * 0.6 + (y - 130) / 170 * 0.8), 0.15, 1)
     return np.where(ring[..., None], mix(col, (96, 118, 156), 0.75 * lit), col)
 
 
-def make_skin():
-    w, h = SKIN_SIZE
-    x, y = grid(w, h)
+def make_skin(percent):
+    scale = percent / 100
+    w, h = scaled_size(SKIN_SIZE, percent)
+    x, y = grid(w, h, scale)
     egg, stem, knob = skin_shapes(x, y)
     col = shade_egg(x, y)
     col = paint_seam(col, x, y)
-    col = paint_panel(col, x, y)
-    col = paint_rim(col, x, y, egg)
+    col = paint_panel(col, x, y, scale)
+    col = paint_rim(col, x, y, egg, scale)
     col = paint_stem(col, x, y, stem, knob)
     accent = stem | knob
-    save_transparent_gif(col, [(egg & ~accent, 224), (accent, 31)], RES / "skin.gif")
+    save_transparent_gif(col, [(egg & ~accent, 224), (accent, 31)], RES / scaled_name("skin.gif", percent))
 
 # ---------------------------------------------------------------- close picture
 
-def make_close():
-    x, y = grid(21, 21)
+def make_close(percent):
+    scale = percent / 100
+    x, y = grid(*scaled_size(CLOSE_SIZE, percent), scale)
     square = rounded_rect(x, y, (0, 0, 21, 21), 5)
-    inner = erode(square, 1)
+    inner = erode(square, pixels(1, scale))
     col = mix((226, 62, 52), (172, 30, 28), smoothstep(1, 20, y))
     col = np.where(square[..., None] & ~inner[..., None], (112, 18, 20), col)
-    top = inner & ~shift(inner, 0, 1)
+    top = inner & ~shift(inner, 0, pixels(1, scale))
     col = np.where(top[..., None], (244, 120, 104), col)
     arm = np.minimum(polyline_distance(x, y, [(6.5, 6.5), (14.5, 14.5)]),
                      polyline_distance(x, y, [(14.5, 6.5), (6.5, 14.5)]))
     col = mix(col, (250, 250, 250), np.clip(1.9 - arm, 0, 1))
-    save_transparent_gif(col, [(square, 255)], RES / "close.gif")
+    save_transparent_gif(col, [(square, 255)], RES / scaled_name("close.gif", percent))
 
 # ---------------------------------------------------------------- icon
 
-def icon_picture():
-    """32x32 RGB pixels and opaque mask of a green desktop computer."""
-    x, y = grid(32, 32)
+def icon_picture(size=32):
+    """size x size RGB pixels and opaque mask of a green desktop computer
+    (drawn on a 32 x 32 plan)."""
+    x, y = grid(size, size, size / 32)
+    line = pixels(1, size / 32)
     monitor = rounded_rect(x, y, (1, 1, 31, 22), 2.5)
     screen = rounded_rect(x, y, (4, 4, 28, 18), 1)
     neck = rounded_rect(x, y, (13, 22, 19, 25), 0)
@@ -272,25 +304,25 @@ def icon_picture():
     glow = mix((44, 150, 80), (12, 64, 36), smoothstep(4, 20, y + (x - 4) * 0.35))
     col = np.where(screen[..., None], glow, col)
     px, py = np.floor(x), np.floor(y)
-    shine = monitor & ~screen & erode(monitor, 1) & ~shift(erode(monitor, 1), 0, 1)
+    shine = monitor & ~screen & erode(monitor, line) & ~shift(erode(monitor, line), 0, line)
     col = np.where(shine[..., None], (150, 226, 140), col)
     cursor = (px >= 16) & (px <= 17) & (py >= 12) & (py <= 13)
     col = np.where(cursor[..., None], (200, 255, 190), col)
     for row, (x0, x1) in zip((7, 10, 13), ((7, 19), (7, 23), (7, 15))):
         text = (py == row) & (px >= x0) & (px < x1) & (px % 4 != 3)
         col = np.where(text[..., None], (150, 240, 150), col)
-    edge = screen & ~erode(screen, 1) & ((py == 4) | (px == 4))
+    edge = screen & ~erode(screen, line) & ((py == 4) | (px == 4))
     col = np.where(edge[..., None], (14, 52, 28), col)
-    key = keys & (py % 2 == 0) & (px % 2 == 1) & erode(keys, 1)
+    key = keys & (py % 2 == 0) & (px % 2 == 1) & erode(keys, line)
     col = np.where(key[..., None], (190, 240, 170), col)
     col = np.where(((px == 26) & (py == 19))[..., None], (200, 255, 110), col)  # power light
     for part in (monitor, neck, foot, keys):
-        col = np.where((part & ~erode(part, 1))[..., None], (14, 60, 26), col)
+        col = np.where((part & ~erode(part, line))[..., None], (14, 60, 26), col)
     return col, opaque
 
 
-def ico_bytes(index, palette, opaque):
-    """One-image ICO: BITMAPINFOHEADER, 256 RGBQUADs, XOR rows and AND mask, bottom-up."""
+def ico_image(index, palette, opaque):
+    """One ICO image: BITMAPINFOHEADER, 256 RGBQUADs, XOR rows and AND mask, bottom-up."""
     h, w = index.shape
     xor = b"".join(index[r].astype(np.uint8).tobytes() for r in range(h - 1, -1, -1))
     mask_rows = []
@@ -300,18 +332,26 @@ def ico_bytes(index, palette, opaque):
     quads = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
     and_mask = b"".join(mask_rows)
     header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 8, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
-    image = header + quads + xor + and_mask
-    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w, h, 0, 0, 1, 8, len(image), 22)
-    return directory + image
+    return header + quads + xor + and_mask
 
 
-def make_icon():
-    col, opaque = icon_picture()
+def icon_image(size):
+    col, opaque = icon_picture(size)
     index, palette = quantize(col, [(opaque, 255)])
     # index 0 is black and fills the transparent pixels, so the XOR image leaves the screen as is
     palette = [(0, 0, 0)] + palette
     index = np.where(opaque, index.astype(int) + 1, 0)
-    (RES / "tarnvel.ico").write_bytes(ico_bytes(index, palette, opaque))
+    return ico_image(index, palette, opaque)
+
+
+def make_icon():
+    images = [icon_image(size) for size in ICON_SIZES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(ICON_SIZES, images):
+        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(image), offset)
+        offset += len(image)
+    (RES / "tarnvel.ico").write_bytes(directory + b"".join(images))
 
 # ---------------------------------------------------------------- about picture
 
@@ -429,35 +469,45 @@ def check_gif(path, size):
     return opaque
 
 
-def check_skin():
-    opaque = check_gif(RES / "skin.gif", SKIN_SIZE)
+def check_skin(percent):
+    name = scaled_name("skin.gif", percent)
+    size = scaled_size(SKIN_SIZE, percent)
+    opaque = check_gif(RES / name, size)
     edges = opaque[0].any() or opaque[-1].any() or opaque[:, 0].any() or opaque[:, -1].any()
-    assert not edges, "skin: the figure touches the image border"
-    for name, (x, y, w, h) in CONTROLS.items():
+    assert not edges, f"{name}: the figure touches the image border"
+    for control, place in CONTROLS.items():
+        x, y, w, h = (n * percent // 100 for n in place)
         m = CONTROL_MARGIN
-        assert opaque[y - m:y + h + m, x - m:x + w + m].all(), f"skin: {name} is not fully on the figure"
-    used = len(np.unique(np.asarray(Image.open(RES / "skin.gif"))))
-    print(f"skin.gif    {SKIN_SIZE[0]}x{SKIN_SIZE[1]}, {used} palette indexes used,"
+        assert opaque[y - m:y + h + m, x - m:x + w + m].all(), f"{name}: {control} is not fully on the figure"
+    used = len(np.unique(np.asarray(Image.open(RES / name))))
+    print(f"{name}    {size[0]}x{size[1]}, {used} palette indexes used,"
           f" {len(CONTROLS)} control places covered with {CONTROL_MARGIN} px to spare")
 
 
 def check_icon():
     data = (RES / "tarnvel.ico").read_bytes()
     _, kind, count = struct.unpack_from("<HHH", data, 0)
-    w, h, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
-    assert (kind, count, w, h, colours, planes, bits) == (1, 1, 32, 32, 0, 1, 8)
-    assert offset == 22 and offset + size == len(data) == 22 + 40 + 1024 + 32 * 32 + 32 * 4
-    assert struct.unpack_from("<IiiHHI", data, offset) == (40, 32, 64, 1, 8, 0)
-    # decode it the way Windows does and compare with the picture it was made from
+    assert (kind, count) == (1, len(ICON_SIZES))
     img = Image.open(RES / "tarnvel.ico")
-    img.load()
-    decoded = np.asarray(img.convert("RGBA")).astype(int)
-    col, opaque = icon_picture()
-    assert img.size == (32, 32) and ((decoded[..., 3] > 0) == opaque).all(), "icon: AND mask is wrong"
-    error = np.abs(decoded[..., :3] - np.rint(col))[opaque].max()
-    assert error <= 12, f"icon: colours are off by {error}"
-    print(f"tarnvel.ico 32x32, one 8 bpp BMP entry, {len(data)} bytes, {opaque.sum()} opaque pixels,"
-          f" colours within {error:.0f} of the drawing")
+    end = 6 + 16 * count
+    for n, wanted in enumerate(ICON_SIZES):
+        w, h, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * n)
+        assert (w, h, colours, planes, bits) == (wanted, wanted, 0, 1, 8)
+        mask_row = (wanted + 31) // 32 * 4
+        assert offset == end and size == 40 + 1024 + wanted * wanted + mask_row * wanted
+        end += size
+        assert struct.unpack_from("<IiiHHI", data, offset) == (40, wanted, 2 * wanted, 1, 8, 0)
+        # decode it the way Windows does and compare with the picture it was made from
+        img.size = (wanted, wanted)
+        img.load()
+        decoded = np.asarray(img.convert("RGBA")).astype(int)
+        col, opaque = icon_picture(wanted)
+        assert ((decoded[..., 3] > 0) == opaque).all(), f"icon {wanted}: AND mask is wrong"
+        error = np.abs(decoded[..., :3] - np.rint(col))[opaque].max()
+        assert error <= 12, f"icon {wanted}: colours are off by {error}"
+    assert end == len(data)
+    print(f"tarnvel.ico {count} 8 bpp BMP entries ({', '.join(map(str, ICON_SIZES))} px), {len(data)} bytes,"
+          " each decoding to its drawing")
 
 
 def jpeg_frame_markers(data):
@@ -479,13 +529,16 @@ def check_jpeg():
 
 def main():
     RES.mkdir(exist_ok=True)
-    make_skin()
-    make_close()
+    for percent in GIF_PERCENTS:
+        make_skin(percent)
+        make_close(percent)
     make_icon()
     make_about()
-    check_skin()
-    check_gif(RES / "close.gif", (21, 21))
-    print("close.gif   21x21 transparent GIF")
+    for percent in GIF_PERCENTS:
+        check_skin(percent)
+        check_gif(RES / scaled_name("close.gif", percent), scaled_size(CLOSE_SIZE, percent))
+        print(f"{scaled_name('close.gif', percent)}   {'x'.join(map(str, scaled_size(CLOSE_SIZE, percent)))}"
+              " transparent GIF")
     check_icon()
     check_jpeg()
 
