@@ -19,7 +19,7 @@ Function Lookup(HMODULE module, const char* name) {
 }
 
 HMODULE User32() {
-    static const HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    static const HMODULE user32 = ::GetModuleHandleA("user32");  // ".dll" is implied
     return user32;
 }
 

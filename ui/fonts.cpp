@@ -54,11 +54,9 @@ const FaceChoice& MingOrLatinFace() {
     return choice;
 }
 
-}  // namespace
-
-ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& scale) {
+ScopedFont FontOfPixels(const FontRequest& request, int pixels) {
     LOGFONTA font{};
-    font.lfHeight = -static_cast<LONG>(scale.FontPixels(request.points));
+    font.lfHeight = -static_cast<LONG>(pixels);
     font.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
     font.lfUnderline = request.underline ? TRUE : FALSE;
     font.lfCharSet = request.charset;
@@ -68,6 +66,31 @@ ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& sca
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     CopyFaceName(font.lfFaceName, request.face);
     return ScopedFont(::CreateFontIndirectA(&font));
+}
+
+// The height of the text drawn in the box's width with the font.
+int TextHeight(HDC dc, HFONT font, const std::string& text, const RECT& box, UINT format) {
+    ScopedSelection selected(dc, font);
+    RECT measured = box;
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measured, format | DT_CALCRECT | DT_NOPREFIX);
+    return measured.bottom - measured.top;
+}
+
+}  // namespace
+
+ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& scale) {
+    return FontOfPixels(request, scale.FontPixels(request.points));
+}
+
+ScopedFont CreateFontFitting(const FontRequest& request, const DisplayScale& scale, const std::string& text,
+                             const RECT& box, UINT format) {
+    const int smallest = DisplayScale().FontPixels(request.points);
+    int pixels = scale.FontPixels(request.points);
+    ScopedFont font = FontOfPixels(request, pixels);
+    ScopedWindowDc screen(nullptr);
+    while (pixels > smallest && font && TextHeight(screen.get(), font.get(), text, box, format) > box.bottom - box.top)
+        font = FontOfPixels(request, --pixels);
+    return font;
 }
 
 ScopedFont CreateMingFont(double points, const DisplayScale& scale) {

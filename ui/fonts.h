@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/display_scale.h"
 #include "ui/gdi_handles.h"
 
@@ -18,6 +20,13 @@ struct FontRequest {
 };
 
 ScopedFont CreateControlFont(const FontRequest& request, const DisplayScale& scale);
+
+// The font at the scale, made a pixel smaller at a time, down to its 96-DPI
+// size, while the text drawn in the format does not fit in the box: a
+// font's letters do not all grow by the same factor, so a wrapped text that
+// fits at 96 DPI can need another line at a larger size.
+ScopedFont CreateFontFitting(const FontRequest& request, const DisplayScale& scale, const std::string& text,
+                             const RECT& box, UINT format);
 
 // The Traditional Chinese system face some controls are designed in, by its
 // Chinese name where the ANSI code page can spell it, else by its English

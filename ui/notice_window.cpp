@@ -41,8 +41,8 @@ void NoticeWindow::Load() {
 
 void NoticeWindow::LayOut(const DisplayScale& scale) {
     SetClientSize(Handle(), 2580, 870, scale);
-    font_ = CreateControlFont({"Arial", 9, true}, scale);
     label1_.place = PixelRect({120, 240, 2295, 495}, scale);
+    font_ = CreateFontFitting({"Arial", 9, true}, scale, label1_.text, label1_.place, label1_.format);
     label1_.font = font_.get();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }

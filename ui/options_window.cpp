@@ -99,6 +99,12 @@ LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DRAWITEM:
             DrawChangeButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        case WM_GETMINMAXINFO:
+            // Narrower than the smallest window Windows would let a user
+            // drag to where the caption bar is drawn for a higher DPI than
+            // the window's; the window is never resized by hand.
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
+            return 0;
         case kWmDpiChanged:
             scale_ = ScaleOfDpiChange(wParam);
             LayOut();

@@ -26,8 +26,8 @@ void PictureFrame::Paint(HDC dc) {
         unscaled_ = MemoryImage(size.cx, size.cy, "The About picture's image");
         picture_->Draw(unscaled_.Dc(), 0, 0);
     }
+    // A paint DC's brush origin is (0, 0), as halftone stretching wants it.
     const int previous = ::SetStretchBltMode(dc, HALFTONE);
-    ::SetBrushOrgEx(dc, 0, 0, nullptr);  // as halftone stretching asks
     ::StretchBlt(dc, 0, 0, scale_.Pixels(size.cx), scale_.Pixels(size.cy), unscaled_.Dc(), 0, 0, size.cx, size.cy,
                  SRCCOPY);
     ::SetStretchBltMode(dc, previous);

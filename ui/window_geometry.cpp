@@ -54,9 +54,22 @@ WindowSpec TopLevelSpec(const char* title, DWORD style, DWORD exStyle, int clien
 void SetClientSize(HWND window, int clientWidthTwips, int clientHeightTwips, const DisplayScale& scale) {
     const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE));
-    const SIZE outer =
-        OuterSizeForClient(style, exStyle, scale.Px(clientWidthTwips), scale.Px(clientHeightTwips), scale);
-    ::SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE wanted{scale.Px(clientWidthTwips), scale.Px(clientHeightTwips)};
+    SIZE outer = OuterSizeForClient(style, exStyle, wanted.cx, wanted.cy, scale);
+    // Where the frame Windows draws is not the one computed for the DPI
+    // (a system that draws every frame at the system's DPI), the client
+    // area tells by how much; one correction makes it right.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ::SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client{};
+        ::GetClientRect(window, &client);
+        const int dx = wanted.cx - client.right;
+        const int dy = wanted.cy - client.bottom;
+        if (dx == 0 && dy == 0)
+            break;
+        outer.cx += dx;
+        outer.cy += dy;
+    }
 }
 
 void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScale& scale) {

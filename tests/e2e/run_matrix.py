@@ -26,7 +26,7 @@ from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario, Win98CallsScena
 from wine_session import ROOT, Config, Xvfb, prepare_prefix, wineserver_kill  # noqa: E402
 
 VERSIONS = {"i686": ["win98", "win2k", "winxp", "win7", "win10"], "x86_64": ["win7", "win10"]}
-DPI_SETTINGS = [96, 120, 144]
+DPI_SETTINGS = [96, 120, 144, 192]
 MATRIX_DIR = ROOT / "build" / "wine-matrix"
 
 

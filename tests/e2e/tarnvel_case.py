@@ -30,37 +30,45 @@ TASKBAR = "Shell_TrayWnd"
 HTCLOSE = 20
 HOME_PAGE = "http://tarnvel.example/"
 # The labels and images that the program draws itself: they have no windows.
-# Where each lies, in pixels of the client area of what draws it (a window,
+# Where each lies, in twips of the client area of what draws it (a window,
 # or one of its controls), and the text it shows under a Western code page,
 # where the full-width colon has an ASCII colon standing in for it.
 DRAWN = {
-    "IDC_IMAGE1": (MAIN, "IDC_PIC1", (120, 32, 21, 21), None),
-    "IDC_IMAGE2": (MAIN, "IDC_PIC1", (76, 264, 32, 32), None),
-    "IDC_LABEL1_0": (MAIN, "IDC_PIC1", (40, 184, 33, 17), "Hour"),
-    "IDC_LABEL1_1": (MAIN, "IDC_PIC1", (83, 184, 33, 17), "Min"),
-    "IDC_LABEL1_2": (MAIN, "IDC_PIC1", (128, 184, 33, 17), "Sec"),
-    "IDC_LABEL1_3": (MAIN, "IDC_PIC1", (40, 163, 121, 25), "Tarnvel"),
-    "IDC_LABEL3_0": (ABOUT_WINDOW, None, (16, 96, 73, 17), "Date:"),
-    "IDC_LABEL3_1": (ABOUT_WINDOW, None, (16, 136, 73, 17), "Requirement:"),
-    "IDC_LABEL3_2": (ABOUT_WINDOW, None, (144, 176, 153, 17), HOME_PAGE),
-    "IDC_LABEL3_3": (ABOUT_WINDOW, None, (16, 16, 105, 17), "Tarnvel"),
-    "IDC_LABEL3_4": (ABOUT_WINDOW, None, (16, 32, 73, 17), "Ver 1.0"),
-    "IDC_LABEL3_5": (ABOUT_WINDOW, None, (16, 152, 121, 17), "Window 98/2000/XP"),
-    "IDC_LABEL2_0": (ABOUT_WINDOW, None, (16, 72, 97, 17), "Tarnvel Team"),
-    "IDC_LABEL2_1": (ABOUT_WINDOW, None, (16, 112, 97, 17), "12/2004"),
-    "IDC_ABOUT_LABEL1": (ABOUT_WINDOW, None, (16, 56, 81, 17), "Progammer:"),
-    "IDC_NOTICE_LABEL1": (NOTICE, None, (8, 16, 153, 33), "Orlem: Time to terminate your window program! ^_^"),
+    "IDC_IMAGE1": (MAIN, "IDC_PIC1", (1800, 480, 315, 315), None),
+    "IDC_IMAGE2": (MAIN, "IDC_PIC1", (1140, 3960, 480, 480), None),
+    "IDC_LABEL1_0": (MAIN, "IDC_PIC1", (600, 2760, 495, 255), "Hour"),
+    "IDC_LABEL1_1": (MAIN, "IDC_PIC1", (1253, 2760, 495, 255), "Min"),
+    "IDC_LABEL1_2": (MAIN, "IDC_PIC1", (1920, 2760, 495, 255), "Sec"),
+    "IDC_LABEL1_3": (MAIN, "IDC_PIC1", (600, 2450, 1815, 375), "Tarnvel"),
+    "IDC_LABEL3_0": (ABOUT_WINDOW, None, (240, 1440, 1095, 255), "Date:"),
+    "IDC_LABEL3_1": (ABOUT_WINDOW, None, (240, 2040, 1095, 255), "Requirement:"),
+    "IDC_LABEL3_2": (ABOUT_WINDOW, None, (2160, 2640, 2295, 255), HOME_PAGE),
+    "IDC_LABEL3_3": (ABOUT_WINDOW, None, (240, 240, 1575, 255), "Tarnvel"),
+    "IDC_LABEL3_4": (ABOUT_WINDOW, None, (240, 480, 1095, 255), "Ver 1.0"),
+    "IDC_LABEL3_5": (ABOUT_WINDOW, None, (240, 2280, 1815, 255), "Window 98/2000/XP"),
+    "IDC_LABEL2_0": (ABOUT_WINDOW, None, (240, 1080, 1455, 255), "Tarnvel Team"),
+    "IDC_LABEL2_1": (ABOUT_WINDOW, None, (240, 1680, 1455, 255), "12/2004"),
+    "IDC_ABOUT_LABEL1": (ABOUT_WINDOW, None, (240, 840, 1215, 255), "Progammer:"),
+    "IDC_NOTICE_LABEL1": (NOTICE, None, (120, 240, 2295, 495), "Orlem: Time to terminate your window program! ^_^"),
 }
 
 
-def drawn_controls_in(cls, controls, client=None):
-    """The drawn labels and images of a window, shaped as the inspector gives
-    controls ({id: {"id", "rect" (screen), "text"}}), placed from the
-    window's controls (the inspector's tree) and its client rectangle."""
+def pixels(twips, dpi=96):
+    """Twips in whole pixels at a DPI, the fraction dropped, as the program
+    lays its windows out."""
+    return twips * dpi // 1440
+
+
+def drawn_controls_in(cls, controls, client=None, dpi=96):
+    """The drawn labels and images of a window laid out at a DPI, shaped as
+    the inspector gives controls ({id: {"id", "rect" (screen), "text"}}),
+    placed from the window's controls (the inspector's tree) and its client
+    rectangle."""
     found = {}
-    for name, (owner, holder, (x, y, w, h), text) in DRAWN.items():
+    for name, (owner, holder, place, text) in DRAWN.items():
         if owner != cls:
             continue
+        x, y, w, h = (pixels(n, dpi) for n in place)
         origin = controls[ID[holder]]["rect"][:2] if holder else client[:2]
         left, top = origin[0] + x, origin[1] + y
         found[ID[name]] = {"id": ID[name], "rect": [left, top, left + w, top + h], "text": text}
@@ -177,9 +185,9 @@ class TarnvelCase(unittest.TestCase):
     def control(self, control_id, cls=MAIN):
         return self.controls(cls)[control_id]
 
-    def drawn_controls(self, cls):
+    def drawn_controls(self, cls, dpi=96):
         window = self.window(cls)
-        return drawn_controls_in(cls, self.controls(cls), window["client"] if window else None)
+        return drawn_controls_in(cls, self.controls(cls), window["client"] if window else None, dpi)
 
     def drawn_rect(self, name):
         return self.drawn_controls(DRAWN[name][0])[ID[name]]["rect"]

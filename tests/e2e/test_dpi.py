@@ -1,15 +1,22 @@
-"""The program at 96, 120 and 144 DPI. It is DPI-unaware on purpose (README,
-"How it behaves on different displays"): laid out in 96-DPI pixels with
-fonts sized for 96 DPI, so under Wine, which does not scale such windows,
-the main window must look the same at every setting: every control inside
-the window region and on the figure, every caption whole inside its
-control, and the same pixels as at 96 DPI. run_matrix.py runs one scenario
-per setting, each in a prefix of its own."""
+"""The program at 96, 120, 144 and 192 DPI. It lays every window out at the
+display's DPI (README, "How it behaves on different displays"): at each
+setting every window and control is its 96-DPI size times s = DPI / 96
+(within a pixel of rounding), the window region s squared times its area,
+every caption whole inside its control, and the skin on screen exactly the
+picture the program derives for that scale from its artwork, so that no
+stretching at run time can pass. A window told its DPI changed (as Windows
+does when it moves to another monitor) lays itself out again at the new
+one. run_matrix.py runs one scenario per setting, 96 first, each in a prefix
+of its own; the other settings are compared with what the 96-DPI run
+measured."""
 
+import subprocess
 from collections import Counter
+from functools import lru_cache
 
 from desktop_input import read_pixels
-from tarnvel_case import ABOUT, ABOUT_WINDOW, MAIN, OPTION, OPTIONS_WINDOW, ID, TarnvelCase, size
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, MAIN, NOTICE, OPTION, OPTIONS_WINDOW, ID, SECONDS, START, TarnvelCase,
+                          size)
 from wine_session import ROOT, wait_until
 
 MARGIN = 8  # desktop around the window in the screenshot
@@ -22,7 +29,9 @@ CAPTIONS = {
     "IDC_LABEL1_0": "light", "IDC_LABEL1_1": "light", "IDC_LABEL1_2": "light", "IDC_LABEL1_3": "light",
 }
 FRAME = 1  # push buttons and edits have a one-pixel frame under Wine's default look
-# Screenshots at 96 DPI, kept for comparing the other settings with.
+SKIN_SIZE = (184, 312)  # at 96 DPI
+AREA_TOLERANCE = 0.02
+# What the 96-DPI run measured, per architecture, for the other settings.
 REFERENCE = {}
 
 
@@ -68,6 +77,87 @@ def ink_box(picture, box, kind, ignore):
     return [min(xs), min(ys), max(xs), max(ys)], len(ink)
 
 
+def gif_pixels(path):
+    """(width, height, [(r, g, b) or None for transparent]) of a GIF, read
+    through ImageMagick."""
+    width, height = map(int, subprocess.run(["identify", "-format", "%w %h", str(path)], capture_output=True,
+                                            text=True, timeout=30, check=True).stdout.split())
+    data = subprocess.run(["convert", str(path), "-depth", "8", "rgba:-"], capture_output=True, timeout=30,
+                          check=True).stdout
+    return width, height, [tuple(data[i:i + 3]) if data[i + 3] else None for i in range(0, len(data), 4)]
+
+
+def axis_weights(source, result):
+    """Per result cell, its first source cell and the overlaps from there
+    on, in 1/result of a source cell: result cell r spans
+    [r * source, (r + 1) * source), source cell c spans [c * result, (c + 1) * result)."""
+    cells = []
+    for r in range(result):
+        begin, end = r * source, (r + 1) * source
+        first = begin // result
+        weights = []
+        c = first
+        while c < source and c * result < end:
+            weights.append(min(end, (c + 1) * result) - max(begin, c * result))
+            c += 1
+        cells.append((first, weights))
+    return cells
+
+
+def area_averaged(width, height, pixels, new_width, new_height):
+    """The picture resized by area averaging, as the program resizes its
+    artwork: a pixel is opaque when at least half its area is, and takes the
+    rounded average of the opaque part."""
+    across, down = axis_weights(width, new_width), axis_weights(height, new_height)
+    # Across each source row first: (covered, red, green, blue) sums per result column.
+    rows = []
+    for y in range(height):
+        row = pixels[y * width:(y + 1) * width]
+        sums = []
+        for first, weights in across:
+            total = [0, 0, 0, 0]
+            for i, w in enumerate(weights):
+                p = row[first + i]
+                if p:
+                    total[0] += w
+                    total[1] += w * p[0]
+                    total[2] += w * p[1]
+                    total[3] += w * p[2]
+            sums.append(total)
+        rows.append(sums)
+    cell = width * height
+    result = []
+    for first, weights in down:
+        for x in range(new_width):
+            total = [0, 0, 0, 0]
+            for j, w in enumerate(weights):
+                part = rows[first + j][x]
+                for k in range(4):
+                    total[k] += w * part[k]
+            c = total[0]
+            result.append(tuple((s + c // 2) // c for s in total[1:]) if 2 * c >= cell else None)
+    return result
+
+
+@lru_cache(maxsize=None)
+def skin_at(dpi):
+    """The skin the program shows at a DPI: the 100 % artwork at 96 DPI,
+    else the 200 % artwork area-averaged to the scale's size."""
+    if dpi == 96:
+        return gif_pixels(ROOT / "res" / "skin.gif")
+    width, height, pixels = gif_pixels(ROOT / "res" / "skin-200.gif")
+    new_width, new_height = SKIN_SIZE[0] * dpi // 96, SKIN_SIZE[1] * dpi // 96
+    return new_width, new_height, area_averaged(width, height, pixels, new_width, new_height)
+
+
+def relative(rect, origin):
+    return [rect[0] - origin[0], rect[1] - origin[1], rect[2] - origin[0], rect[3] - origin[1]]
+
+
+def region_area(rects):
+    return sum((r[2] - r[0]) * (r[3] - r[1]) for r in rects)
+
+
 class DpiScenario(TarnvelCase):
     """One setting's scenario; run_matrix.py makes a subclass per setting
     with log_pixels set and runs it in that setting's prefix."""
@@ -78,50 +168,118 @@ class DpiScenario(TarnvelCase):
         """The architecture's artifact folder, beside the other suites' screenshots."""
         return ROOT / "build" / "e2e-artifacts" / self.config.arch / name
 
-    def test_main_window_keeps_its_figure_and_captions_fit(self):
+    def reference(self):
+        found = REFERENCE.get(self.config.arch)
+        if found is None:
+            self.skipTest("no 96-DPI run in this matrix run to compare the sizes with")
+        return found
+
+    def test_windows_scale_with_the_setting(self):
         reported = self.ask("dpi")
         self.assertEqual(reported["logpixelsy"], self.log_pixels,
                          f"the prefix does not run at {self.log_pixels} DPI: {reported}")
-        main = self.main
-        self.assertEqual(size(main["rect"]), (184, 312), f"main window size at {self.log_pixels} DPI")
-        left, top = main["rect"][:2]
-        controls = {c["id"]: c for c in self.controls().values() if c["id"] != ID["IDC_PIC1"]}
-        controls.update(self.drawn_controls(MAIN))
-        rects = {cid: [c["rect"][0] - left, c["rect"][1] - top, c["rect"][2] - left, c["rect"][3] - top]
-                 for cid, c in controls.items()}
+        dpi = self.log_pixels
+        main = self.measure_main()
+        if dpi == 96:
+            REFERENCE[self.config.arch] = {"main": main}
+        self.check_scaled("main", main, dpi)
+        self.check_main_on_screen(dpi, f"dpi-{dpi}.png")
+
+        # Told that its DPI changed, the window lays itself out again at the
+        # new one, pictures and region included, and back.
+        other = 144 if dpi == 96 else 96
+        for new in (other, dpi):
+            self.assertTrue(self.ask(f"dpichanged {MAIN} {new}")["answered"], "WM_DPICHANGED not answered")
+            with self.subTest(dpi_changed_to=new):
+                self.check_scaled("main", self.measure_main(), new)
+                self.check_main_on_screen(new, f"dpi-{dpi}-changed-to-{new}.png", captions=False)
+
+        self.check_secondary_windows(dpi, other)
+
+    def measure_main(self):
+        window = self.window(MAIN)
+        origin = window["rect"][:2]
+        controls = {c["id"]: relative(c["rect"], origin) for c in self.controls().values()
+                    if c["id"] != ID["IDC_PIC1"]}
         region = self.ask(f"region {MAIN}")["rects"]
         self.assertTrue(region, "the main window has no window region")
+        return {"size": size(window["rect"]), "controls": controls, "area": region_area(region)}
+
+    def measure_client(self, cls):
+        window = self.window(cls)
+        client = window["client"]
+        controls = {c["id"]: relative(c["rect"], client[:2]) for c in self.controls(cls).values()}
+        return {"size": size(client), "controls": controls}
+
+    def check_scaled(self, name, measured, dpi):
+        """The measured sizes are the 96-DPI ones times s, within a pixel;
+        the region's area s squared times its 96-DPI area, within 2 %."""
+        reference = self.reference()[name]
+        s = dpi / 96
+
+        def off(got, wanted):
+            return [g for g, w in zip(got, wanted) if abs(g - w * s) > 1]
+        self.assertEqual(off(measured["size"], reference["size"]), [],
+                         f"{name} at {dpi} DPI: size {measured['size']}, at 96 DPI {reference['size']}")
+        self.assertEqual(measured["controls"].keys(), reference["controls"].keys())
+        for cid, rect in measured["controls"].items():
+            self.assertEqual(off(rect, reference["controls"][cid]), [],
+                             f"{name} control {cid} at {dpi} DPI: {rect}, at 96 DPI {reference['controls'][cid]}")
+        if "area" in reference:
+            ratio = measured["area"] / (reference["area"] * s * s)
+            self.assertLess(abs(ratio - 1), AREA_TOLERANCE,
+                            f"{name}'s region at {dpi} DPI: {measured['area']} pixels, "
+                            f"{ratio:.3f} times s squared the 96-DPI area")
+
+    def check_main_on_screen(self, dpi, shot_name, captions=True):
+        """The controls lie on the figure and inside the region, their
+        captions whole inside them, and the skin between them is the picture
+        for the scale, pixel for pixel."""
+        main = self.window(MAIN)
+        left, top = main["rect"][:2]
+        width, height = size(main["rect"])
+        controls = {c["id"]: c for c in self.controls().values() if c["id"] != ID["IDC_PIC1"]}
+        controls.update(self.drawn_controls(MAIN, dpi))
+        rects = {cid: relative(c["rect"], (left, top)) for cid, c in controls.items()}
+        region = self.ask(f"region {MAIN}")["rects"]
         names = {ID[name]: name for name in ID}
         for cid, r in rects.items():
             outside = [y for y in range(r[1], r[3]) if not covered(region, r[0], r[2], y)]
             self.assertEqual(outside, [], f"{names.get(cid, cid)} {r} has rows outside the window region")
+        self.assertFalse(covered(region, 0, 1, 0), "the window's corner is not outside its region")
 
-        # Deactivated, no field shows a caret or a selection: the picture is
-        # then the same whenever it is taken.
+        # Deactivated, no field shows a caret or a selection.
         self.desktop.click(left - 40, top + 40)
         wait_until(lambda: not any(c["focused"] for c in self.controls().values()), 3,
                    "the program to lose the focus to the desktop")
-        shot = self.desktop.screenshot(self.shared_artifact(f"dpi-{self.log_pixels}.png"),
-                                       [left - MARGIN, top - MARGIN, left + 184 + MARGIN, top + 312 + MARGIN])
+        shot = self.desktop.screenshot(self.shared_artifact(shot_name),
+                                       [left - MARGIN, top - MARGIN, left + width + MARGIN, top + height + MARGIN])
         picture = Picture(shot)
-        desktop = picture.at(1, 1)
-        self.assertFalse(covered(region, 0, 1, 0), "the window's corner is not outside its region")
 
         def window_point(x, y):
             return x + MARGIN, y + MARGIN
 
-        for cid, r in rects.items():
-            ring = [(x, y) for d in (1, 2) for x in range(r[0] - d, r[2] + d) for y in (r[1] - d, r[3] - 1 + d)]
-            ring += [(x, y) for d in (1, 2) for y in range(r[1] - d, r[3] + d) for x in (r[0] - d, r[2] - 1 + d)]
-            bare = [p for p in ring if distance(picture.at(*window_point(*p)), desktop) <= 12]
-            self.assertEqual(bare, [], f"{names.get(cid, cid)} is not on the figure: desktop colour around it")
+        if captions:
+            for name, kind in CAPTIONS.items():
+                with self.subTest(caption=name):
+                    self.check_caption_fits(picture, name, kind, rects, window_point)
+        self.check_skin_drawn(picture, dpi, (width, height), rects.values(), window_point)
 
-        for name, kind in CAPTIONS.items():
-            with self.subTest(caption=name):
-                self.check_caption_fits(picture, name, kind, rects, window_point)
-
-        self.compare_with_96(picture)
-        self.check_secondary_windows()
+    def check_skin_drawn(self, picture, dpi, window_size, control_rects, window_point):
+        skin_width, skin_height, skin = skin_at(dpi)
+        self.assertEqual(window_size, (skin_width, skin_height), f"the window is not the skin's size at {dpi} DPI")
+        differ, compared = [], 0
+        for y in range(skin_height):
+            for x in range(skin_width):
+                wanted = skin[y * skin_width + x]
+                if wanted is None or any(r[0] <= x < r[2] and r[1] <= y < r[3] for r in control_rects):
+                    continue
+                compared += 1
+                if picture.at(*window_point(x, y)) != wanted:
+                    differ.append((x, y))
+        self.assertGreater(compared, skin_width * skin_height // 3, "too little of the skin left to compare")
+        self.assertEqual(differ[:10], [], f"{len(differ)} of {compared} skin pixels at {dpi} DPI are not the "
+                                          "picture for the scale")
 
     def check_caption_fits(self, picture, name, kind, rects, window_point):
         r = rects[ID[name]]
@@ -145,28 +303,32 @@ class DpiScenario(TarnvelCase):
         self.assertEqual(cut, {}, f"{name}'s caption touches its {', '.join(cut)} edge: "
                                   f"caption pixels {box}, inside {inner}")
 
-    def compare_with_96(self, picture):
-        if self.log_pixels == 96:
-            REFERENCE[self.config.arch] = picture
-            return
-        reference = REFERENCE.get(self.config.arch)
-        if reference is None:
-            self.skipTest("no 96-DPI screenshot of this run to compare with")
-        self.assertEqual((picture.width, picture.height), (reference.width, reference.height))
-        differ = sum(1 for i in range(0, len(picture.rgb), 3) if picture.rgb[i:i + 3] != reference.rgb[i:i + 3])
-        self.assertLessEqual(differ / (picture.width * picture.height), 0.005,
-                             f"{differ} pixels differ from the window at 96 DPI: fonts or pictures were scaled")
+    def check_secondary_windows(self, dpi, other):
+        """Options, About and the time-up notice: client sizes and control
+        places at the setting, and again after a change of DPI."""
+        reference = REFERENCE[self.config.arch]
 
-    def check_secondary_windows(self):
-        """Options and About keep their 96-DPI client sizes; only their
-        caption bars (drawn by Wine) follow the setting."""
-        for button, cls, client in ((OPTION, OPTIONS_WINDOW, (170, 114)), (ABOUT, ABOUT_WINDOW, (312, 198))):
-            self.click_control(button)
-            window = wait_until(lambda: self.window(cls), 3, f"the {cls} window")
-            self.assertEqual(size(window["client"]), client, f"{cls} client size at {self.log_pixels} DPI")
-            for control in self.controls(cls).values():
-                r, c = control["rect"], window["client"]
-                self.assertTrue(c[0] <= r[0] and r[2] <= c[2] and c[1] <= r[1] and r[3] <= c[3],
-                                f"{cls} control {control['id']} {r} sticks out of the client area {c}")
-            name = f"dpi-{self.log_pixels}-{cls[len('Tarnvel'):].lower()}.png"
-            self.desktop.screenshot(self.shared_artifact(name), window["rect"])
+        def open_options():
+            self.click_control(OPTION)
+
+        def open_about():
+            self.click_control(ABOUT)
+
+        def run_out():
+            self.type_into(SECONDS, "01")
+            self.click_control(START)
+
+        for cls, show in ((OPTIONS_WINDOW, open_options), (ABOUT_WINDOW, open_about), (NOTICE, run_out)):
+            show()
+            wait_until(lambda: self.window(cls), 5, f"the {cls} window")
+            with self.subTest(window=cls):
+                measured = self.measure_client(cls)
+                if dpi == 96:
+                    reference[cls] = measured
+                self.check_scaled(cls, measured, dpi)
+                name = f"dpi-{dpi}-{cls[len('Tarnvel'):].lower()}.png"
+                self.desktop.screenshot(self.shared_artifact(name), self.window(cls)["rect"])
+        for cls in (OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE):
+            with self.subTest(window=cls, dpi_changed_to=other):
+                self.assertTrue(self.ask(f"dpichanged {cls} {other}")["answered"])
+                self.check_scaled(cls, self.measure_client(cls), other)

@@ -10,6 +10,8 @@
 //   tarnvel_inspect dpi                the DPI setting and caption height the session reports
 //   tarnvel_inspect at X Y             the window at a screen point, and its hit test
 //   tarnvel_inspect setclip TEXT       puts TEXT on the clipboard
+//   tarnvel_inspect dpichanged CLASS DPI  tells that window its DPI changed
+//                                      (WM_DPICHANGED, with no suggested rectangle)
 //   tarnvel_inspect serve              reads such commands from stdin, one a line
 //
 // The serve mode exists because starting a process under Wine costs far more
@@ -382,6 +384,26 @@ std::string WindowAt(const std::string& argument) {
     return json.Text();
 }
 
+// WM_DPICHANGED as Windows sends it when a window moves to a monitor of
+// another DPI; Wine does not send it. The suggested rectangle would be a
+// pointer into this process, so none is passed.
+std::string DpiChanged(const std::string& argument) {
+    char className[256] = {};
+    int dpi = 0;
+    if (std::sscanf(argument.c_str(), "%255s %d", className, &dpi) != 2 || dpi <= 0)
+        return Error("usage: dpichanged CLASS DPI");
+    HWND top = FindTopLevel(Widen(className));
+    if (!top)
+        return Error(std::string("no window of class ") + className);
+    constexpr UINT kWmDpiChanged = 0x02E0;
+    DWORD_PTR result = 0;
+    const bool answered = ::SendMessageTimeoutW(top, kWmDpiChanged, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
+                                                kMessageTimeoutMs, &result) != 0;
+    Json json;
+    json.BeginObject().Key("hwnd").Num(HandleValue(top)).Key("answered").Bool(answered).EndObject();
+    return json.Text();
+}
+
 // One command: its name, and the rest of the line as its argument.
 std::string Run(const std::string& command, const std::string& argument) {
     if (command == "windows")
@@ -402,6 +424,8 @@ std::string Run(const std::string& command, const std::string& argument) {
         return WindowAt(argument);
     if (command == "setclip")
         return SetClipboard(Widen(argument));
+    if (command == "dpichanged")
+        return DpiChanged(argument);
     return Error("unknown command: " + command);
 }
 
@@ -435,7 +459,7 @@ int main(int argc, char** argv) {
     using namespace tarnvel_inspect;
     if (argc < 2) {
         std::fprintf(stderr, "usage: tarnvel_inspect windows|tree CLASS|region CLASS|msgbox [--press]|"
-                             "at X Y|guires PID|count PID|dpi|setclip TEXT|serve\n");
+                             "at X Y|guires PID|count PID|dpi|setclip TEXT|dpichanged CLASS DPI|serve\n");
         return 2;
     }
     const std::string command = argv[1];
