@@ -2,8 +2,10 @@
 """Draws Tarnvel's artwork and writes it into res/.
 
     res/skin.gif     main window skin (its transparent pixels cut the window outline)
+    res/skin-200.gif the skin at 200 %
     res/close.gif    close picture
-    res/tarnvel.ico  program icon: one 32x32 image, 8 bits per pixel, AND mask
+    res/close-200.gif  the close picture at 200 %
+    res/tarnvel.ico  program icon: 16 to 64 pixels, 8 bits per pixel, AND masks
     res/about.jpg    picture of the About box
 
 Everything is computed from code, without randomness, so a re-run writes
