@@ -85,9 +85,9 @@ void AboutWindow::LayOut() {
 }
 
 void AboutWindow::CreateLabels() {
+    labels_.Clear();  // before the fonts they are drawn with go
     mingFont_ = CreateMingFont(9, scale_);
     linkFont_ = CreateControlFont({"Arial", 9, false, true}, scale_);
-    labels_.Clear();
     ScopedWindowDc screen(nullptr);
     // Added bottom to top: the label made first lies on top.
     for (auto made = std::rbegin(kLabels); made != std::rend(kLabels); ++made) {

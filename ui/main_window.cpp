@@ -100,9 +100,6 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::LayOutControls() {
-    // The fonts the controls have now go once the controls have new ones.
-    const ScopedFont oldButtonFont = std::move(mingButtonFont_);
-    const ScopedFont oldFieldFont = std::move(mingFieldFont_);
     mingButtonFont_ = CreateMingFont(9.75, scale_);
     mingFieldFont_ = CreateMingFont(12, scale_);
     titleFont_ = CreateControlFont({"Arial", 9.75, true}, scale_);
@@ -166,6 +163,10 @@ void MainWindow::ApplySkin() {
 void MainWindow::OnDpiChanged(const DisplayScale& scale, LPARAM suggested) {
     if (scale != scale_) {
         scale_ = scale;
+        // The fonts the controls and labels have now go once they have new ones.
+        const ScopedFont oldButtonFont = std::move(mingButtonFont_);
+        const ScopedFont oldFieldFont = std::move(mingFieldFont_);
+        const ScopedFont oldTitleFont = std::move(titleFont_);
         LayOutControls();
         ApplySkin();
     }
