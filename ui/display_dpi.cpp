@@ -1,5 +1,7 @@
 #include "ui/display_dpi.h"
 
+#include <cstring>
+
 #include "ui/gdi_handles.h"
 
 namespace tarnvel {
@@ -16,6 +18,18 @@ constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 template <class Function>
 Function Lookup(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+// A library of the system folder, by its full path: on a system that has no
+// such library, one of that name beside the program is not loaded instead.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::strlen(name) >= MAX_PATH)
+        return nullptr;
+    path[length] = '\\';
+    std::strcpy(path + length + 1, name);
+    return ::LoadLibraryA(path);
 }
 
 HMODULE User32() {
@@ -39,7 +53,7 @@ AdjustWindowRectExForDpiFunction AdjustWindowRectExForDpiOnce() {
 UINT MonitorDpiOf(HWND window) {
     static const auto monitorFromWindow = Lookup<MonitorFromWindowFunction>(User32(), "MonitorFromWindow");
     static const auto getDpiForMonitor =
-        Lookup<GetDpiForMonitorFunction>(::LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+        Lookup<GetDpiForMonitorFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
     if (!monitorFromWindow || !getDpiForMonitor)
         return 0;
     UINT x = 0, y = 0;

@@ -27,7 +27,11 @@ void PictureFrame::Paint(HDC dc) {
         picture_->Draw(unscaled_.Dc(), 0, 0);
     }
     // A paint DC's brush origin is (0, 0), as halftone stretching wants it.
-    const int previous = ::SetStretchBltMode(dc, HALFTONE);
+    // Windows 95/98/Me have no halftone stretching: there each pixel is
+    // repeated, with none of them dropped.
+    int previous = ::SetStretchBltMode(dc, HALFTONE);
+    if (!previous)
+        previous = ::SetStretchBltMode(dc, COLORONCOLOR);
     ::StretchBlt(dc, 0, 0, scale_.Pixels(size.cx), scale_.Pixels(size.cy), unscaled_.Dc(), 0, 0, size.cx, size.cy,
                  SRCCOPY);
     ::SetStretchBltMode(dc, previous);

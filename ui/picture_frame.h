@@ -3,7 +3,8 @@
 // top-left corner of its client area, cutting off what does not fit. At 96
 // DPI the picture is drawn at its own pixel size; at other scales it is
 // drawn once at that size into a memory image and stretched from there with
-// halftone (averaging) stretching, which suits a photograph.
+// halftone (averaging) stretching, which suits a photograph, where the
+// system has it.
 
 #include <windows.h>
 
