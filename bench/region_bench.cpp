@@ -2,7 +2,7 @@
 // least that building the same region can cost.
 //
 // The skin is loaded and drawn exactly as the main window does it (decoded
-// by ui/gif_picture.cpp into a memory image filled with the button face
+// by ui/pictures/gif_picture.cpp into a memory image filled with the button face
 // colour first); then, alternately, many times:
 //   builder  CreatePictureRegionFromImage: the pixels read in place from the
 //            memory image's own bits, in the scan's order, CreateRectRgn per
@@ -21,11 +21,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/gdi_handles.h"
-#include "ui/gif_picture.h"
-#include "ui/memory_image.h"
-#include "ui/picture_region_win32.h"
+#include "ui/pictures/gif_picture.h"
+#include "ui/pictures/memory_image.h"
+#include "ui/pictures/picture_region_win32.h"
 #include "ui/resource.h"
+#include "ui/win32/gdi_handles.h"
 
 namespace {
 

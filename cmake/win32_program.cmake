@@ -7,28 +7,28 @@ enable_language(RC)
 add_library(tarnvel_win32 STATIC
     sysexit/shutdown_request_win32.cpp
     ui/about_window.cpp
-    ui/ansi_text.cpp
     ui/application.cpp
-    ui/display_dpi.cpp
-    ui/drawn_label.cpp
-    ui/drawn_layer.cpp
-    ui/fallible_calls.cpp
-    ui/fonts.cpp
-    ui/gif_picture.cpp
+    ui/controls/drawn_label.cpp
+    ui/controls/drawn_layer.cpp
+    ui/controls/picture_box.cpp
+    ui/controls/picture_frame.cpp
+    ui/controls/time_field.cpp
+    ui/controls/window_drag.cpp
     ui/main_window.cpp
-    ui/memory_image.cpp
-    ui/message_box.cpp
     ui/notice_window.cpp
-    ui/ole_picture.cpp
     ui/options_window.cpp
-    ui/picture_box.cpp
-    ui/picture_frame.cpp
-    ui/picture_region_win32.cpp
-    ui/runtime_error_report.cpp
-    ui/time_field.cpp
-    ui/window_base.cpp
-    ui/window_drag.cpp
-    ui/window_geometry.cpp
+    ui/pictures/gif_picture.cpp
+    ui/pictures/memory_image.cpp
+    ui/pictures/ole_picture.cpp
+    ui/pictures/picture_region_win32.cpp
+    ui/win32/ansi_text.cpp
+    ui/win32/display_dpi.cpp
+    ui/win32/fallible_calls.cpp
+    ui/win32/fonts.cpp
+    ui/win32/message_box.cpp
+    ui/win32/runtime_error_report.cpp
+    ui/win32/window_base.cpp
+    ui/win32/window_geometry.cpp
 )
 target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core advapi32 user32 gdi32 uuid)
 target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
@@ -50,7 +50,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
 # needs to move the image. tests/pe/check_hardening.py verifies the result.
 target_link_options(tarnvel PRIVATE -Wl,--dynamicbase,--nxcompat)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    target_sources(tarnvel PRIVATE ui/ansi_runtime_imports.cpp)
+    target_sources(tarnvel PRIVATE ui/win32/ansi_runtime_imports.cpp)
     # Windows 98 loads only images that ask for subsystem 4.0 or lower;
     # Windows 2000 and later load those too. tests/pe/check_imports.py checks it.
     target_link_options(tarnvel PRIVATE -Wl,--subsystem,windows:4.0)

@@ -3,10 +3,10 @@
 #include <iterator>
 #include <string>
 
-#include "ui/display_dpi.h"
-#include "ui/fonts.h"
 #include "ui/resource.h"
-#include "ui/window_geometry.h"
+#include "ui/win32/display_dpi.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
 

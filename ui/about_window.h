@@ -7,12 +7,12 @@
 
 #include <windows.h>
 
-#include "ui/display_scale.h"
-#include "ui/drawn_layer.h"
-#include "ui/gdi_handles.h"
-#include "ui/ole_picture.h"
-#include "ui/picture_frame.h"
-#include "ui/window_base.h"
+#include "ui/controls/drawn_layer.h"
+#include "ui/controls/picture_frame.h"
+#include "ui/pictures/ole_picture.h"
+#include "ui/win32/display_scale.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/window_base.h"
 #include "ui/window_lifetime.h"
 
 namespace tarnvel {

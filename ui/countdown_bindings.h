@@ -8,8 +8,8 @@
 #include <string>
 
 #include "countdown/control_ports.h"
-#include "ui/fallible_calls.h"
-#include "ui/time_field.h"
+#include "ui/controls/time_field.h"
+#include "ui/win32/fallible_calls.h"
 
 namespace tarnvel {
 

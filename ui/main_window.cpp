@@ -7,11 +7,11 @@
 #include "sysexit/os_family.h"
 #include "sysexit/shutdown_request_win32.h"
 #include "ui/app_identity.h"
-#include "ui/display_dpi.h"
-#include "ui/fonts.h"
-#include "ui/message_box.h"
 #include "ui/resource.h"
-#include "ui/window_geometry.h"
+#include "ui/win32/display_dpi.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/message_box.h"
+#include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
 namespace {

@@ -13,14 +13,14 @@
 #include <optional>
 
 #include "countdown/countdown_control.h"
+#include "ui/controls/picture_box.h"
+#include "ui/controls/time_field.h"
 #include "ui/countdown_bindings.h"
-#include "ui/display_scale.h"
-#include "ui/gdi_handles.h"
-#include "ui/gif_picture.h"
-#include "ui/picture_box.h"
+#include "ui/pictures/gif_picture.h"
 #include "ui/secondary_windows.h"
-#include "ui/time_field.h"
-#include "ui/window_base.h"
+#include "ui/win32/display_scale.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/window_base.h"
 #include "ui/window_lifetime.h"
 
 namespace tarnvel {

@@ -1,9 +1,9 @@
 #include "ui/notice_window.h"
 
-#include "ui/display_dpi.h"
-#include "ui/fonts.h"
 #include "ui/resource.h"
-#include "ui/window_geometry.h"
+#include "ui/win32/display_dpi.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include "ui/display_scale.h"
-#include "ui/drawn_label.h"
-#include "ui/gdi_handles.h"
-#include "ui/window_base.h"
+#include "ui/controls/drawn_label.h"
+#include "ui/win32/display_scale.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/window_base.h"
 #include "ui/window_lifetime.h"
 
 namespace tarnvel {

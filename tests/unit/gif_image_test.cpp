@@ -1,4 +1,4 @@
-#include "ui/gif_image.h"
+#include "ui/pictures/gif_image.h"
 
 #include <gtest/gtest.h>
 

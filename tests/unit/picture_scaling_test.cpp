@@ -1,4 +1,4 @@
-#include "ui/picture_scaling.h"
+#include "ui/pictures/picture_scaling.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "ui/gdi_handles.h"
-#include "ui/memory_image.h"
 #include "ui/picture_region.h"
-#include "ui/picture_region_win32.h"
+#include "ui/pictures/memory_image.h"
+#include "ui/pictures/picture_region_win32.h"
+#include "ui/win32/gdi_handles.h"
 
 namespace tarnvel {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "ui/application.h"
-#include "ui/fallible_calls.h"
 #include "ui/resource.h"
+#include "ui/win32/fallible_calls.h"
 
 namespace tarnvel {
 namespace {

@@ -1,0 +1,116 @@
+#include "ui/controls/picture_box.h"
+
+#include <utility>
+
+#include "ui/pictures/picture_region_win32.h"
+
+namespace tarnvel {
+namespace {
+
+// The plain press message of a press or a double-click message.
+UINT PressOf(UINT message) {
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+            return WM_LBUTTONDOWN;
+        case WM_RBUTTONDBLCLK:
+            return WM_RBUTTONDOWN;
+        case WM_MBUTTONDBLCLK:
+            return WM_MBUTTONDOWN;
+        case WM_XBUTTONDBLCLK:
+            return WM_XBUTTONDOWN;
+        default:
+            return message;
+    }
+}
+
+}  // namespace
+
+void PictureBox::Create(HWND parent, int id, const char* what) {
+    WindowSpec spec;
+    spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    spec.exStyle = WS_EX_CONTROLPARENT;
+    spec.x = 0;
+    spec.y = 0;
+    spec.width = 0;
+    spec.height = 0;
+    spec.parent = parent;
+    spec.id = id;
+    BaseWindow::Create(spec, what);
+}
+
+void PictureBox::AssignPicture(const GifPicture& picture) {
+    image_ = MemoryImage(picture.Width(), picture.Height(), "The skin picture's image");
+    composed_ = MemoryImage(picture.Width(), picture.Height(), "The skin picture's image");
+    const RECT all{0, 0, picture.Width(), picture.Height()};
+    ::FillRect(image_.Dc(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
+    picture.DrawInto(image_, 0, 0);
+    composedCurrent_ = false;
+    ::SetWindowPos(Handle(), nullptr, 0, 0, picture.Width(), picture.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+ScopedRegion PictureBox::BuildRegion() const {
+    return CreatePictureRegionFromImage(image_, image_.Width(), image_.Height());
+}
+
+void PictureBox::AddDrawn(const DrawnLabel& label, const GifPicture* picture, std::function<void()> onClick) {
+    drawn_.Add(label, picture, std::move(onClick));
+    composedCurrent_ = false;
+    ::InvalidateRect(Handle(), &label.place, TRUE);
+}
+
+void PictureBox::Paint(HDC dc) {
+    if (!image_)
+        return;
+    // Composed in memory, so that the screen never shows the picture
+    // without its labels.
+    if (!composedCurrent_) {
+        ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
+        drawn_.Paint(composed_.Dc(), &composed_);
+        composedCurrent_ = true;
+    }
+    ::BitBlt(dc, 0, 0, image_.Width(), image_.Height(), composed_.Dc(), 0, 0, SRCCOPY);
+}
+
+void PictureBox::OnPress(UINT message, LPARAM position) {
+    // A press on a drawn control is that control's, not the picture's.
+    if (!drawn_.Press(Handle(), DrawnLayer::PointOf(position), PressOf(message) == WM_LBUTTONDOWN) && onMouseDown)
+        onMouseDown(PressOf(message));
+}
+
+LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (drag_.Handle(message) || drawn_.TakeRelease(message, lParam))
+        return 0;
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            return PaintWith([this](HDC dc) { Paint(dc); });
+        case WM_PRINTCLIENT:  // themed controls ask for what lies behind their corners
+            if (image_)
+                ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0,
+                         SRCCOPY);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:  // the second press of a quick pair is a press too
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDBLCLK:
+            OnPress(message, lParam);
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
+        case WM_COMMAND:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_DRAWITEM:
+            // The controls on the picture belong to the main window.
+            return ::SendMessageA(::GetParent(Handle()), message, wParam, lParam);
+        default:
+            return Default(message, wParam, lParam);
+    }
+}
+
+}  // namespace tarnvel

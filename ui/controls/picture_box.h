@@ -1,0 +1,64 @@
+#pragma once
+// The main window's skin holder: a borderless child that keeps its picture
+// in a memory image (drawn over its own background colour, which transparent
+// picture pixels leave showing), sizes itself to the picture, and paints
+// from the memory image. The labels and images that lie on it have no
+// windows: it draws them over the picture and finds them under the mouse.
+// A press on one of them goes to it; every mouse-button press on the bare
+// surface goes to the owner. Controls with windows placed on it are its
+// children.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "ui/controls/drawn_layer.h"
+#include "ui/controls/window_drag.h"
+#include "ui/pictures/gif_picture.h"
+#include "ui/pictures/memory_image.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/window_base.h"
+
+namespace tarnvel {
+
+class PictureBox : public BaseWindow<PictureBox> {
+public:
+    static constexpr char kClassName[] = "TarnvelPictureBox";
+
+    void Create(HWND parent, int id, const char* what);
+    // Takes the picture's size and draws it into the memory image.
+    void AssignPicture(const GifPicture& picture);
+    SIZE Size() const noexcept { return {image_.Width(), image_.Height()}; }
+    // The window region of the picture: every pixel not of the top-left colour.
+    ScopedRegion BuildRegion() const;
+
+    // A windowless control on the picture, drawn over it in the order added,
+    // with an optional picture under its label and a handler of its click.
+    void AddDrawn(const DrawnLabel& label, const GifPicture* picture = nullptr, std::function<void()> onClick = {});
+    // Removes every windowless control, to add them again at another scale.
+    void ClearDrawn() {
+        drawn_.Clear();
+        composedCurrent_ = false;
+    }
+
+    // Any mouse button pressed on the bare picture (the press message).
+    std::function<void(UINT pressed)> onMouseDown;
+    // Follows the mouse with the given window until the pressed button is up.
+    void DragWithOtherButton(HWND movedWindow, UINT pressed) { drag_.Begin(Handle(), movedWindow, pressed); }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void Paint(HDC dc);
+    void OnPress(UINT message, LPARAM position);
+
+    MemoryImage image_;
+    // The picture with the drawn controls over it, painted from; made again
+    // only when the picture or the controls change.
+    MemoryImage composed_;
+    bool composedCurrent_ = false;
+    DrawnLayer drawn_;
+    WindowDrag drag_;
+};
+
+}  // namespace tarnvel

@@ -1,0 +1,89 @@
+#include "ui/win32/display_dpi.h"
+
+#include <cstring>
+
+#include "ui/win32/gdi_handles.h"
+
+namespace tarnvel {
+namespace {
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using MonitorFromWindowFunction = HMONITOR(WINAPI*)(HWND, DWORD);
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+constexpr DWORD kMonitorDefaultToNearest = 2;
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <class Function>
+Function Lookup(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+// A library of the system folder, by its full path: on a system that has no
+// such library, one of that name beside the program is not loaded instead.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::strlen(name) >= MAX_PATH)
+        return nullptr;
+    path[length] = '\\';
+    std::strcpy(path + length + 1, name);
+    return ::LoadLibraryA(path);
+}
+
+HMODULE User32() {
+    static const HMODULE user32 = ::GetModuleHandleA("user32");  // ".dll" is implied
+    return user32;
+}
+
+// Windows 10 1607 and later.
+GetDpiForWindowFunction GetDpiForWindowOnce() {
+    static const auto function = Lookup<GetDpiForWindowFunction>(User32(), "GetDpiForWindow");
+    return function;
+}
+
+AdjustWindowRectExForDpiFunction AdjustWindowRectExForDpiOnce() {
+    static const auto function = Lookup<AdjustWindowRectExForDpiFunction>(User32(), "AdjustWindowRectExForDpi");
+    return function;
+}
+
+// Windows 8.1: the DPI of a monitor, from the shell's scaling library,
+// loaded only where GetDpiForWindow is missing.
+UINT MonitorDpiOf(HWND window) {
+    static const auto monitorFromWindow = Lookup<MonitorFromWindowFunction>(User32(), "MonitorFromWindow");
+    static const auto getDpiForMonitor =
+        Lookup<GetDpiForMonitorFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+    if (!monitorFromWindow || !getDpiForMonitor)
+        return 0;
+    UINT x = 0, y = 0;
+    const HMONITOR monitor = monitorFromWindow(window, kMonitorDefaultToNearest);
+    return monitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) ? y : 0;
+}
+
+}  // namespace
+
+DisplayScale SystemScale() {
+    ScopedWindowDc screen(nullptr);
+    return DisplayScale(::GetDeviceCaps(screen.get(), LOGPIXELSY));
+}
+
+DisplayScale ScaleOfWindow(HWND window) {
+    if (const GetDpiForWindowFunction getDpiForWindow = GetDpiForWindowOnce()) {
+        if (const UINT dpi = getDpiForWindow(window))
+            return DisplayScale(static_cast<int>(dpi));
+    } else if (const UINT dpi = MonitorDpiOf(window)) {
+        return DisplayScale(static_cast<int>(dpi));
+    }
+    return SystemScale();
+}
+
+SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height, const DisplayScale& scale) {
+    RECT rect{0, 0, width, height};
+    const AdjustWindowRectExForDpiFunction adjustForDpi = AdjustWindowRectExForDpiOnce();
+    if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(scale.Dpi())))
+        ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,53 @@
+#pragma once
+// Sizes and places windows laid out in twips (1/1440 inch), the unit the
+// layouts are designed in, at the scale of the window's display.
+
+#include <windows.h>
+
+#include "ui/win32/display_scale.h"
+#include "ui/win32/window_base.h"
+
+namespace tarnvel {
+
+struct TwipRect {
+    int left, top, width, height;
+};
+
+// The pixel rectangle of a twip rectangle.
+RECT PixelRect(const TwipRect& place, const DisplayScale& scale);
+
+// A child window at a twip rectangle of its parent's client area.
+WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const DisplayScale& scale,
+                     const char* text = "");
+
+// A top-level window of these styles with a client area of the given size
+// at the system's DPI, placed where Windows places new windows.
+WindowSpec TopLevelSpec(const char* title, DWORD style, DWORD exStyle, int clientWidthTwips, int clientHeightTwips,
+                        HWND owner = nullptr);
+
+// Gives a top-level window a client area of the given size at the scale,
+// keeping its top-left corner.
+void SetClientSize(HWND window, int clientWidthTwips, int clientHeightTwips, const DisplayScale& scale);
+
+// Moves a child to a twip rectangle of its parent's client area and gives it
+// the font (redrawn).
+void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScale& scale);
+
+// Moves a top-level window, laid out again for a new DPI, to the corner of
+// the rectangle Windows suggests with the change (whose size is the
+// window's old size scaled, the layout's give or take a pixel of rounding);
+// keeps it where it is when no rectangle came with the change.
+void MoveToSuggestedCorner(HWND window, LPARAM suggested);
+
+// Moves a top-level window so that its outer rectangle is centred on the screen.
+void CentreOnScreen(HWND window);
+
+// Moves a top-level window the least needed to lie wholly on the work area.
+void KeepOnWorkArea(HWND window);
+
+// Makes a standard child control (button, radio button) at a twip rectangle,
+// with a font; throws WindowsFailure naming `what` when it cannot be made.
+HWND CreateChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
+                        const TwipRect& place, HFONT font, const DisplayScale& scale, const char* what);
+
+}  // namespace tarnvel
