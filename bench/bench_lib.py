@@ -22,6 +22,7 @@ ROOT = HERE.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 sys.path.insert(0, str(ROOT / "scripts"))
 
+import wine_loaders  # noqa: E402
 import wine_prefix  # noqa: E402
 from desktop_input import Desktop  # noqa: E402
 from wine_session import Config, RelayLog, Session, wait_until  # noqa: E402
@@ -90,24 +91,8 @@ class BenchConfig(Config):
         program through start.exe in a second process; the 64-bit loader
         runs it in place, so the process measured is the program's own."""
         if self.arch == "x86_64":
-            return wine64_loader() or "wine"
-        return "wine"
-
-
-def wine64_loader():
-    """wine64 from the PATH, or the one Debian's `wine` launcher names."""
-    found = shutil.which("wine64")
-    if found:
-        return found
-    launcher = shutil.which("wine")
-    try:
-        text = Path(launcher).read_text(errors="replace") if launcher else ""
-    except OSError:
-        return None
-    named = re.search(r"^wine64=(\S+)$", text, re.M)
-    if named and os.access(named.group(1), os.X_OK):
-        return named.group(1)
-    return None
+            return wine_loaders.launcher_loaders()["wine64"]
+        return wine_loaders.loader(self.arch)
 
 
 class Xvfb:
@@ -159,7 +144,7 @@ def prepare_prefix(config):
         r"[HKEY_CURRENT_USER\Software\Wine\Debug]", f'"RelayInclude"="{RELAY_INCLUDE}"', '"RelayExclude"=""',
         f'"RelayFromExclude"="{RELAY_FROM_EXCLUDE}"', "",
         r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "", ""]))
-    subprocess.run(["wine", "regedit", "/S", r"C:\tarnvel-bench.reg"], env=config.env(), stdout=subprocess.DEVNULL,
+    subprocess.run([config.loader(), "regedit", "/S", r"C:\tarnvel-bench.reg"], env=config.env(), stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=120, check=True)
     wineserver_kill(config)
 
@@ -397,7 +382,7 @@ def fmt(value, digits=1):
 
 def wine_version():
     try:
-        return subprocess.run(["wine", "--version"], capture_output=True, text=True, timeout=30).stdout.strip()
+        return subprocess.run([wine_loaders.loader("x86_64"), "--version"], capture_output=True, text=True, timeout=30).stdout.strip()
     except (OSError, subprocess.SubprocessError):
         return "unknown"
 

@@ -28,7 +28,7 @@ import footprint  # noqa: E402
 import region  # noqa: E402
 import report  # noqa: E402
 import startup  # noqa: E402
-from bench_lib import ROOT, ArchBench, BenchConfig, Xvfb, log, machine  # noqa: E402
+from bench_lib import ROOT, ArchBench, BenchConfig, Xvfb, log, machine, wine_loaders  # noqa: E402
 
 
 def parse_args():
@@ -93,6 +93,14 @@ def main():
                "settings": {"startup_runs": args.startup_runs, "long_counts": args.long_counts,
                             "idle_seconds": args.idle_seconds, "count_seconds": args.count_seconds,
                             "region_runs": args.region_runs}}
+    for arch in [args.arch] + ([results["also"]] if results["also"] else []):
+        runs, why = wine_loaders.can_run(arch)
+        if not runs and arch == args.arch:
+            log(f"the {arch} program cannot run here: {why}")
+            return 1
+        if not runs:
+            log(f"the {arch} set is skipped: {why}")
+            results["also"] = None
     m = results["machine"]
     log(f"machine: {m['nproc']} cores, {m['cpu']}, {m['wine']}, load average {m['load_at_start']:.2f}")
     sections = Sections()

@@ -13,5 +13,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Functions nothing calls are left out of the executables.
 set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s -Wl,--gc-sections")
-# Test executables run under Wine; the caller provides WINEPREFIX.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Test executables run under Wine, through the loader this machine can run
+# for the architecture; the caller provides WINEPREFIX.
+get_filename_component(TARNVEL_WINE_LOADERS "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine_loaders.py" ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR python3 "${TARNVEL_WINE_LOADERS}" run ${CMAKE_SYSTEM_PROCESSOR})

@@ -29,6 +29,8 @@ import sys
 import time
 from pathlib import Path
 
+import wine_loaders
+
 ROOT = Path(__file__).resolve().parents[1]
 TEMPLATES = ROOT / "build" / "wine-template"
 WINE_FONT_DIRS = ["/usr/share/wine/fonts", "/usr/lib/x86_64-linux-gnu/wine/fonts",
@@ -43,11 +45,22 @@ def wine_env(arch, prefix, env=None):
     env = dict(os.environ if env is None else env)
     env.update(WINEPREFIX=str(prefix), WINEARCH="win32" if arch == "i686" else "win64", WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=")
-    return env
+    return wine_loaders.wine_env(arch, env)
 
 
-def wine_version():
-    return subprocess.run(["wine", "--version"], capture_output=True, text=True, timeout=60).stdout.strip()
+class PrefixError(RuntimeError):
+    """A prefix could not be made; the message names the command and what it printed."""
+
+
+def wine_version(arch):
+    return subprocess.run([wine_loaders.loader(arch), "--version"], capture_output=True, text=True,
+                          timeout=60).stdout.strip()
+
+
+def last_words(output):
+    """The last line a command printed, for a one-line report."""
+    lines = [line.strip() for line in (output or "").splitlines() if line.strip()]
+    return lines[-1] if lines else "nothing"
 
 
 def is_shared(relative, size):
@@ -88,8 +101,15 @@ def make_template(arch, env, templates=TEMPLATES):
     templates.mkdir(parents=True, exist_ok=True)
     print(f"wine: making the {arch} template prefix {final} (once)", flush=True)
     env = wine_env(arch, made_in, env)
-    subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=600, check=False)
+    command = [wine_loaders.loader(arch, env), "wineboot", "-i"]
+    try:
+        booted = subprocess.run(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                text=True, errors="replace", timeout=600, check=False)
+        said = last_words(booted.stderr)
+    except OSError as error:
+        said = str(error)
+    except subprocess.TimeoutExpired:
+        said = "no end in 600 s"
     for actions in (["-w"], ["-k", "-w"]):  # wait for the registry to be saved; else end what still runs
         try:
             for action in actions:
@@ -99,11 +119,11 @@ def make_template(arch, env, templates=TEMPLATES):
         except subprocess.TimeoutExpired:
             pass
     if not (made_in / "system.reg").is_file():
-        raise RuntimeError(f"wineboot -i made no {arch} prefix in {made_in}")
+        raise PrefixError(f"`{' '.join(command)}` made no {arch} prefix; it printed: {said}")
     copy_wine_fonts(made_in)
     os.rename(made_in, final)
     (templates / f"{arch}.json").write_text(json.dumps({
-        "wine": wine_version(), "made": time.time_ns(), "files": file_list(final)}))
+        "wine": wine_version(arch), "made": time.time_ns(), "files": file_list(final)}))
 
 
 def template_identity(arch, templates=TEMPLATES):
@@ -154,7 +174,7 @@ def make(arch, prefix, env=None, templates=TEMPLATES):
     with open(templates / f"{arch}.lock", "w") as lock:  # suites of one architecture may start together
         fcntl.flock(lock, fcntl.LOCK_EX)
         identity = template_identity(arch, templates)
-        if identity is None or not identity.startswith(f"{arch} {wine_version()} "):
+        if identity is None or not identity.startswith(f"{arch} {wine_version(arch)} "):
             make_template(arch, env, templates)
             identity = template_identity(arch, templates)
         try:
@@ -187,7 +207,11 @@ def verify(templates=TEMPLATES):
 
 def main(argv):
     if len(argv) == 3 and argv[0] == "make":
-        make(argv[1], argv[2])
+        try:
+            make(argv[1], argv[2])
+        except PrefixError as error:
+            print(f"wine: could not make the {argv[1]} prefix: {error}", file=sys.stderr)
+            return 1
         return 0
     if argv == ["verify"]:
         checked = sorted(p.stem for p in TEMPLATES.glob("*.json"))

@@ -14,7 +14,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import tarnvel_case  # noqa: E402
-from wine_session import Config, Xvfb, prepare_prefix, wineserver_kill  # noqa: E402
+from wine_session import Config, Xvfb, cannot_run, prepare_prefix, wineserver_kill  # noqa: E402
 
 SCENARIO_MODULES = ["test_countdown", "test_fields", "test_windows"]
 
@@ -36,6 +36,10 @@ def load_suite(patterns):
 
 def main():
     args = parse_args()
+    refused = cannot_run(args.arch, "e2e")
+    if refused:
+        print(refused, file=sys.stderr)
+        return 1
     config = Config(args.arch)
     for needed in (config.exe, config.inspector):
         if not needed.is_file():

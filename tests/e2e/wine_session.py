@@ -15,6 +15,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "scripts"))
 
+import wine_loaders  # noqa: E402
 import wine_prefix  # noqa: E402
 
 DESKTOP_NAME = "tarnvel-e2e"
@@ -68,7 +69,18 @@ class Config:
                    WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display, LANG=self.lang,
                    LC_ALL=self.lang)
         env.update(extra)
-        return env
+        return wine_loaders.wine_env(self.arch, env)
+
+    def wine(self):
+        """The Wine loader this architecture's prefixes get on this machine."""
+        return wine_loaders.loader(self.arch)
+
+
+def cannot_run(arch, who):
+    """A one-line message when this machine cannot run the ARCH program
+    under Wine (see scripts/wine_loaders.py), else None."""
+    runs, why = wine_loaders.can_run(arch)
+    return None if runs else f"{who}: the {arch} program cannot run here: {why}"
 
 
 class Xvfb:
@@ -165,7 +177,7 @@ def prepare_prefix(config, windows_version=None, log_pixels=None, relay_include=
             r"[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]",
             f'"LogPixels"=dword:{log_pixels:08x}', ""] if log_pixels else [])
         + [""]))
-    subprocess.run(["wine", "regedit", "/S", r"C:\tarnvel-e2e.reg"], env=config.env(), stdout=subprocess.DEVNULL,
+    subprocess.run([config.wine(), "regedit", "/S", r"C:\tarnvel-e2e.reg"], env=config.env(), stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=120, check=True)
     wineserver_kill(config)
 
@@ -174,7 +186,7 @@ class Inspector:
     """tarnvel_inspect.exe in serve mode: one JSON answer per command line."""
 
     def __init__(self, config):
-        self.process = subprocess.Popen(["wine", str(config.inspector), "serve"], env=config.env(),
+        self.process = subprocess.Popen([config.wine(), str(config.inspector), "serve"], env=config.env(),
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.buffer = b""
 
@@ -253,7 +265,7 @@ class Session:
 
 class Program:
     """tarnvel.exe under Wine with its relay trace in a file of its own.
-    `wine` execs the program in place, so the process id is the program's."""
+    The loader execs the program in place, so the process id is the program's."""
 
     def __init__(self, config, relay_path, allow_session_end, debug_channels=""):
         """debug_channels: more Wine debug channels for the trace, e.g. "+loaddll"."""
@@ -262,7 +274,7 @@ class Program:
         env = config.env(WINEDEBUG=channels, WINEDLLOVERRIDES=overrides)
         self.relay_path = relay_path
         self.relay_file = open(relay_path, "wb")
-        self.process = subprocess.Popen(["wine", str(config.exe)], cwd=str(config.build), env=env,
+        self.process = subprocess.Popen([config.wine(), str(config.exe)], cwd=str(config.build), env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.relay_file)
 
     def running(self):

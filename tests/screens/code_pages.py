@@ -28,7 +28,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 import tarnvel_case  # noqa: E402
 from desktop_input import read_pixels  # noqa: E402
 from tarnvel_case import ABOUT, ABOUT_WINDOW, MINUTES, NOTICE, TarnvelCase  # noqa: E402
-from wine_session import DESKTOP_SIZE, ROOT, Config, Xvfb, prepare_prefix, wait_until, wineserver_kill  # noqa: E402
+from wine_session import DESKTOP_SIZE, ROOT, Config, Xvfb, cannot_run, prepare_prefix, wait_until, wineserver_kill  # noqa: E402
 
 # Every call that could draw the About labels' text, in either character set.
 DRAWING = [f"{dll}.{name}{cs}" for dll, name in [("user32", "DrawText"), ("user32", "DrawTextEx"),
@@ -134,13 +134,17 @@ def prepare(config, ming):
     for face in MING_FACES:
         args = ["add", replacements, "/v", face, "/d", MING_REPLACEMENT, "/f"] if ming else \
             ["delete", replacements, "/v", face, "/f"]
-        subprocess.run(["wine", "reg", *args], env=config.env(), stdout=subprocess.DEVNULL,
+        subprocess.run([config.wine(), "reg", *args], env=config.env(), stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60, check=ming)
     wineserver_kill(config)
 
 
 def main():
     arch = sys.argv[1] if len(sys.argv) > 1 else "i686"
+    refused = cannot_run(arch, "code pages")
+    if refused:
+        print(refused, file=sys.stderr)
+        return 1
     xvfb = Xvfb(range(260, 300))
     display = xvfb.start()
     result = unittest.TextTestResult(unittest.runner._WritelnDecorator(sys.stdout), True, 2)

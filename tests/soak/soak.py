@@ -29,7 +29,7 @@ from soak_world import Failure, Pointer, World  # noqa: E402
 from desktop_input import Desktop  # noqa: E402
 from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, MAIN, NOTICE, OPTION, OPTIONS_WINDOW, RESET,  # noqa: E402
                           START, centre)
-from wine_session import (ROOT, Config, Program, Session, SessionEnded, Xvfb, prepare_prefix,  # noqa: E402
+from wine_session import (ROOT, Config, Program, Session, SessionEnded, Xvfb, cannot_run, prepare_prefix,  # noqa: E402
                           wait_until, wineserver_kill)
 
 SOAK_RELAY_INCLUDE = ";".join([
@@ -403,6 +403,10 @@ def report_failure(run, error, desktop, seed):
 def main():
     args = parse_args()
     args.seed = args.seed if args.seed is not None else random.SystemRandom().randrange(1, 1 << 31)
+    refused = cannot_run(args.arch, "soak")
+    if refused:
+        print(refused, file=sys.stderr)
+        return 1
     config = Config(args.arch, prefix=ROOT / "build" / "wine-soak" / f"{args.arch}-{args.windows}")
     config.artifacts = ROOT / "build" / "soak-artifacts" / args.arch
     for needed in (config.exe, config.inspector):
