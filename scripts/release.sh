@@ -72,7 +72,9 @@ check_reproducible() {
         echo "release: uncommitted changes are not part of this check: it releases HEAD"
     head=$(git -C "$root" rev-parse HEAD)
     base=$(mktemp -d)
-    trap 'rm -rf "$base"' EXIT
+    # The folder's name goes into the trap now: base is local to this function.
+    # shellcheck disable=SC2064
+    trap "rm -rf '$base'" EXIT
     first="$base/first"
     second="$base/second/at-another-path"
     for clone in "$first" "$second"; do
