@@ -43,7 +43,9 @@ target_link_libraries(tarnvel PRIVATE tarnvel_win32 comctl32)
 set_source_files_properties(ui/tarnvel.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/res/skin.gif;${CMAKE_SOURCE_DIR}/res/close.gif;${CMAKE_SOURCE_DIR}/res/skin-200.gif;${CMAKE_SOURCE_DIR}/res/close-200.gif;${CMAKE_SOURCE_DIR}/res/about.jpg;${CMAKE_SOURCE_DIR}/res/tarnvel.ico;${CMAKE_SOURCE_DIR}/ui/tarnvel.manifest;${CMAKE_SOURCE_DIR}/ui/resource.h")
 target_include_directories(tarnvel PRIVATE ${CMAKE_SOURCE_DIR})
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}")
+# The version resource takes the project's version.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR} -DTARNVEL_VERSION=${PROJECT_VERSION}\
+ -DTARNVEL_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} -DTARNVEL_VERSION_MINOR=${PROJECT_VERSION_MINOR}")
 # Address-space randomisation and no-execute data, asked for explicitly rather
 # than left to the linker's defaults (binutils 2.36 and later turn them on,
 # older ones do not). With them ld keeps the .reloc section that the loader
