@@ -48,6 +48,8 @@ def plan(wine32_runs, why="", soak_seed="1"):
         Suite("unit tests under Wine (i686)", ["scripts/wine_ctest.sh", "i686"], needs_i686=True),
         Suite("unit tests under Wine (x86_64)", ["scripts/wine_ctest.sh", "x86_64"]),
         Suite("executables: old-Windows imports and hardening", ["tests/pe/run_pe_checks.sh"]),
+        Suite("release: packaged twice the same, no time stamp or machine path",
+              ["tests/release/check_reproducible.sh"]),
         Suite("fuzzing the field rules, the clock and the GIF reader", ["tests/fuzz/run_fuzz.sh", "20"]),
         Suite("end-to-end (i686)", ["tests/e2e/run_e2e.sh", "i686"], needs_i686=True),
         Suite("end-to-end (x86_64)", ["tests/e2e/run_e2e.sh", "x86_64"]),
