@@ -361,7 +361,7 @@ def markdown(results):
 
     w("## 3. Region build")
     w("")
-    w("`bench/region_bench.exe` decodes the skin from the same GIF resource with `ui/gif_picture.cpp`, draws it "
+    w("`bench/region_bench.exe` decodes the skin from the same GIF resource with `ui/pictures/gif_picture.cpp`, draws it "
       "into a memory image as the skin box does, and times in-process (QueryPerformanceCounter), "
       f"alternately, {st['region_runs']} times each: the program's `CreatePictureRegionFromImage` (the pixels "
       "read in place from the image's bits, CreateRectRgn per run, CombineRgn into the first) and the floor: "
