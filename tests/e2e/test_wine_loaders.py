@@ -89,7 +89,7 @@ class TheSuites(unittest.TestCase):
         self.assertEqual([s.name for s in suites if s.skipped], [])
         names = [s.name for s in suites]
         for wanted in ("end-to-end (i686)", "unit tests under Wine (i686)", "DPI settings (i686)",
-                       "soak: 2,000 random actions (i686)", "code pages 950 and 1252 (i686)",
+                       "soak: 2,000 random actions and 100 Options/About cycles (i686)", "code pages 950 and 1252 (i686)",
                        "Windows 98, 2000 and XP (i686), every call checked under Windows 98"):
             self.assertIn(wanted, names)
 
@@ -103,7 +103,7 @@ class TheSuites(unittest.TestCase):
         self.assertFalse([s.name for s in ran if "i686" in " ".join(s.command) or "(i686)" in s.name])
         for wanted in ("executables: old-Windows imports and hardening", "end-to-end (x86_64)",
                        "the Windows 9x code path (x86_64 under Wine set to win98)", "DPI settings (x86_64)",
-                       "soak: 2,000 random actions (x86_64)", "code pages 950 and 1252 (x86_64)"):
+                       "soak: 2,000 random actions and 100 Options/About cycles (x86_64)", "code pages 950 and 1252 (x86_64)"):
             self.assertIn(wanted, [s.name for s in ran])
 
     def test_the_summary_counts_suites_and_never_a_skip_as_passed(self):
