@@ -80,29 +80,34 @@ void MainWindow::CreateControls() {
     pic1_.Create(Handle(), IDC_PIC1, "The skin box");
     pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
     const HWND skin = pic1_.Handle();
-    // Made at their places and with their fonts by LayOutControls.
+    CreateFonts();
     // Creation order is the keyboard order: hours, minutes, seconds, Start,
     // Reset, About, Option.
-    const TwipRect none{0, 0, 0, 0};
     for (int i = 0; i < kFieldCount; ++i) {
-        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, none, 0, scale_), nullptr, kText1Names[i]);
+        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, kText1[i], 0, scale_), mingFieldFont_.get(),
+                         kText1Names[i]);
         text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
     }
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    command1_.Attach(
-        CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, none, nullptr, scale_, "The Start button"));
-    command2_.Attach(
-        CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, none, nullptr, scale_, "The Reset button"));
-    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, none, nullptr, scale_, "The About button");
-    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, none, nullptr, scale_, "The Option button");
+    command1_.Attach(CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, kCommand1,
+                                        mingButtonFont_.get(), scale_, "The Start button"));
+    command2_.Attach(CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, kCommand2,
+                                        mingButtonFont_.get(), scale_, "The Reset button"));
+    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, kCommand3, DefaultGuiFont(scale_), scale_,
+                       "The About button");
+    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, kBtnOption, DefaultGuiFont(scale_), scale_,
+                       "The Option button");
     timer1_.Attach(Handle());
-    LayOutControls();
 }
 
-void MainWindow::LayOutControls() {
+void MainWindow::CreateFonts() {
     mingButtonFont_ = CreateMingFont(9.75, scale_);
     mingFieldFont_ = CreateMingFont(12, scale_);
     titleFont_ = CreateControlFont({"Arial", 9.75, true}, scale_);
+}
+
+// After a change of DPI: the controls, made at the old scale, at the new one.
+void MainWindow::PlaceControls() {
     const HWND skin = pic1_.Handle();
     for (int i = 0; i < kFieldCount; ++i)
         PlaceChild(text1_[i].Handle(), kText1[i], mingFieldFont_.get(), scale_);
@@ -167,7 +172,8 @@ void MainWindow::OnDpiChanged(const DisplayScale& scale, LPARAM suggested) {
         const ScopedFont oldButtonFont = std::move(mingButtonFont_);
         const ScopedFont oldFieldFont = std::move(mingFieldFont_);
         const ScopedFont oldTitleFont = std::move(titleFont_);
-        LayOutControls();
+        CreateFonts();
+        PlaceControls();
         ApplySkin();
     }
     MoveToSuggestedCorner(Handle(), suggested);

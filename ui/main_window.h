@@ -46,7 +46,8 @@ public:
 private:
     void CreateControls();
     // Fonts, places and sizes of the controls with windows, at scale_.
-    void LayOutControls();
+    void CreateFonts();
+    void PlaceControls();
     // The skin at scale_, the window's size and region, and the drawn
     // controls on the skin.
     void ApplySkin();

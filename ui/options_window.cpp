@@ -68,10 +68,14 @@ void OptionsWindow::Load() {
 
 void OptionsWindow::LayOut() {
     SetClientSize(Handle(), 2550, 1710, scale_);
+    changeIcon_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
+}
+
+// After a change of DPI: the controls, made at the old scale, at the new one.
+void OptionsWindow::PlaceControls() {
     for (int i = 0; i < kModeCount; ++i)
         PlaceChild(::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + i), kModes[i].place, DefaultGuiFont(scale_), scale_);
     PlaceChild(::GetDlgItem(Handle(), IDC_OPTION_CHANGE), kChange, DefaultGuiFont(scale_), scale_);
-    changeIcon_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
 }
 
 void OptionsWindow::Form_Load() {
@@ -108,6 +112,7 @@ LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case kWmDpiChanged:
             scale_ = ScaleOfDpiChange(wParam);
             LayOut();
+            PlaceControls();
             MoveToSuggestedCorner(Handle(), lParam);
             return 0;
         case WM_CLOSE:

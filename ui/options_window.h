@@ -30,6 +30,7 @@ private:
     // The client size, the controls' places and fonts and the Change
     // button's icon, at scale_.
     void LayOut();
+    void PlaceControls();
     void Form_Load();
     void Command1_Click();
     void DrawChangeButton(const DRAWITEMSTRUCT& item) const;
