@@ -45,8 +45,10 @@ public:
 
 private:
     void CreateControls();
-    // Fonts, places and sizes of the controls with windows, at scale_.
+    // The fonts of the controls and labels, at scale_.
     void CreateFonts();
+    // After a change of DPI: places, sizes and fonts of the controls with
+    // windows, at scale_.
     void PlaceControls();
     // The skin at scale_, the window's size and region, and the drawn
     // controls on the skin.

@@ -27,9 +27,9 @@ public:
 
 private:
     void Load();
-    // The client size, the controls' places and fonts and the Change
-    // button's icon, at scale_.
+    // The client size and the Change button's icon, at scale_.
     void LayOut();
+    // After a change of DPI: the controls' places and fonts, at scale_.
     void PlaceControls();
     void Form_Load();
     void Command1_Click();
