@@ -136,7 +136,7 @@ STEPS = [("runtime and system DLLs, up to the first window", "loaded", "first wi
          ("pictures, region and the rest of the load", "controls made", "region set"),
          ("the window shown", "region set", "shown"),
          ("the first paint", "shown", "painted")]
-LOADED_RE = re.compile(r"^(\d+\.\d+):[0-9a-f]+:trace:loaddll:\w+ Loaded L\"[^\"]*\\\\([^\\\"]+\.exe)\"")
+LOADED_RE = re.compile(r"^\s*(\d+\.\d+):[0-9a-f]+:trace:loaddll:\w+ Loaded L\"[^\"]*\\\\([^\\\"]+\.exe)\"")
 
 
 def start_steps(relay_path, exe_name):

@@ -9,7 +9,7 @@ the 64-bit loader, started directly with WINELOADER naming it, runs 64-bit
 prefixes and programs as usual.
 
 So the choice is made once per run by trying the 32-bit loader itself
-(`--version`). The answer is kept in the environment (TARNVEL_WINE32 and
+(`--version`), or forced to "it cannot run" with TARNVEL_NO_WINE32=1. The answer is kept in the environment (TARNVEL_WINE32 and
 TARNVEL_WINE32_WHY), so every script and helper a run starts follows the same
 choice without trying again:
 - the 32-bit loader runs: every prefix goes through `wine`, as on any
@@ -33,6 +33,9 @@ LAUNCHER = "wine"
 DEFAULT_LOADERS = {"wine32": "/usr/lib/wine/wine", "wine64": "/usr/lib/wine/wine64"}
 DECISION = "TARNVEL_WINE32"      # "runs" or "fails"
 DECISION_WHY = "TARNVEL_WINE32_WHY"
+# Set to 1 for one run: the answer is "the 32-bit loader cannot run" without
+# trying it, so that the path of such a machine can be taken on any machine.
+FORCED = "TARNVEL_NO_WINE32"
 
 
 def launcher_loaders(launcher=None):
@@ -75,9 +78,13 @@ def decide(env=None, loaders=None):
     for known in ([env] if env is not None else []) + [os.environ]:
         if known.get(DECISION) in ("runs", "fails"):
             return known[DECISION] == "runs", known.get(DECISION_WHY, "")
-    runs, why = try_loader((loaders or launcher_loaders())["wine32"])
-    if not runs:
-        why = f"this machine cannot run 32-bit programs ({why})"
+    forced = ([env] if env is not None else []) + [os.environ]
+    if any(known.get(FORCED) == "1" for known in forced):
+        runs, why = False, f"this machine is taken as one that cannot run 32-bit programs ({FORCED}=1)"
+    else:
+        runs, why = try_loader((loaders or launcher_loaders())["wine32"])
+        if not runs:
+            why = f"this machine cannot run 32-bit programs ({why})"
     for known in ([env] if env is not None else []) + [os.environ]:
         known[DECISION], known[DECISION_WHY] = ("runs" if runs else "fails"), why
     return runs, why

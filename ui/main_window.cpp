@@ -65,10 +65,8 @@ void MainWindow::Open(int showCommand) {
     spec.height = design.bottom;
     Create(spec, "The main window");
     lifetime_.WindowOpened();
-    scale_ = ScaleOfWindow(Handle());
     CountdownHost& host = *this;
     controller_ = std::make_unique<CountdownControl>(fields_, command1_, command2_, timer1_, host);
-    CreateControls();
     Form_Load();
     CentreOnScreen(Handle());
     ::ShowWindow(Handle(), showCommand);
@@ -145,8 +143,13 @@ void MainWindow::CreateDrawnControls() {
     pic1_.AddDrawn(image2);
 }
 
+// The OS-family flag first: it says which functions tell the window its DPI,
+// and the controls, the skin and the region are made at that DPI.
 void MainWindow::Form_Load() {
     glngWhichWindows32 = WhichWindows32FromVersion(QueryWindowsVersion());
+    UseDpiFunctionsOf(glngWhichWindows32);
+    scale_ = ScaleOfWindow(Handle());
+    CreateControls();
     ApplySkin();
     glngExitMode = kExitPowerOff;
 }

@@ -7,8 +7,8 @@ non-zero when any fails.
 
     tests/e2e/run_matrix.py [--arch ARCH ...] [-k NAME-PART ...]
 
-Settings: i686 under win98, win2k, winxp, win7 and win10, and at the DPI
-settings; x86_64 under win7 and win10, and the program's Windows 9x code path
+Settings: i686 under win98 (at 96 DPI and at 120, Large Fonts), win2k,
+winxp, win7 and win10, and at the DPI settings; x86_64 under win7 and win10, and the program's Windows 9x code path
 (the x86_64 program under Wine set to win98, which reports the 9x family to
 64-bit programs too). The DPI settings run on x86_64 as well with
 --dpi-both, and on x86_64 alone where this machine cannot run 32-bit
@@ -26,7 +26,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import tarnvel_case  # noqa: E402
 from test_dpi import DpiScenario  # noqa: E402
-from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario, Win98CallsScenario  # noqa: E402
+from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario, Win98CallsScenario, Win98LargeFontsScenario  # noqa: E402,E501
 from wine_session import ROOT, Config, Xvfb, prepare_prefix, wine_loaders, wineserver_kill  # noqa: E402
 
 VERSIONS = {"i686": ["win98", "win2k", "winxp", "win7", "win10"], "x86_64": ["win7", "win10"]}
@@ -53,6 +53,8 @@ def targets(arches, dpi_arches):
     for arch in arches:
         made += [Target(arch, version, Win98CallsScenario if version == "win98" else VersionScenario,
                         windows_version=version) for version in VERSIONS[arch]]
+        if "win98" in VERSIONS[arch]:  # Large Fonts, the DPI setting Windows 98 knows
+            made.append(Target(arch, "win98-dpi120", Win98LargeFontsScenario, windows_version="win98", log_pixels=120))
         if arch in NINE_X_PATH:
             made.append(Target(arch, NINE_X_PATH[arch], VersionScenario, windows_version="win98"))
         if arch in dpi_arches:

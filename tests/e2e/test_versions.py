@@ -14,8 +14,8 @@ import time
 from collections import Counter
 from pathlib import PureWindowsPath
 
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, MAIN, MINUTES, NOTICE, OPTIONS_WINDOW, RESET, SECONDS, START,
-                          ID, TarnvelCase, size)
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, FIELDS, MAIN, MINUTES, NOTICE, OPTION, OPTIONS_WINDOW, RESET,
+                          SECONDS, START, ID, TarnvelCase, pixels, size)
 from test_windows import MAIN_LAYOUT, MODES
 from wine_session import RELAY_INCLUDE, ROOT, wait_until
 
@@ -33,9 +33,9 @@ REPORTED_VERSION = {"win98": (True, 4, 10), "win2k": (False, 5, 0), "winxp": (Fa
                     "win7": (False, 6, 1), "win10": (False, 10, 0)}
 LOADED_RE = re.compile(r'Loaded L"[^"]*\\\\tarnvel\.exe" at ([0-9a-fA-F]+)')
 WIN98 = Win98Functions.load(ROOT / "tests" / "pe" / "win98se_exports.txt")
-# The About window's link, from the client area's origin: clicked by place, as
-# its labels need not be windows of their own.
-ABOUT_LINK = (144, 176, 153, 17)
+LOGPIXELSY = 90  # GetDeviceCaps: the system's DPI
+# Client sizes at 96 DPI of the windows with a caption bar.
+CLIENT_SIZES = {OPTIONS_WINDOW: (170, 114), ABOUT_WINDOW: (312, 198), NOTICE: (172, 58)}
 
 
 def image_range(relay_path, exe_path):
@@ -59,7 +59,16 @@ class VersionScenario(TarnvelCase):
     with windows_version set and runs it in that version's prefix."""
 
     windows_version = None
+    log_pixels = 96
     debug_channels = "+loaddll"
+
+    def scaled(self, length):
+        return length * self.log_pixels / 96
+
+    def assertScaled(self, measured, at_96_dpi, what):
+        """Each measured length is its 96-DPI length at the setting's DPI, within a pixel."""
+        off = [(m, round(self.scaled(w), 1)) for m, w in zip(measured, at_96_dpi) if abs(m - self.scaled(w)) > 1]
+        self.assertEqual(off, [], f"{what} at {self.log_pixels} DPI: {list(measured)}, at 96 DPI {list(at_96_dpi)}")
 
     def test_starts_counts_down_and_asks_for_the_session_end(self):
         self.check_window()
@@ -80,14 +89,14 @@ class VersionScenario(TarnvelCase):
     def check_window(self):
         main = self.main
         self.assertEqual(main["title"], "Tarnvel")
-        self.assertEqual(size(main["rect"]), (184, 312))
+        self.assertScaled(size(main["rect"]), (184, 312), "the main window")
         self.assertTrue(self.ask(f"region {MAIN}")["rects"], "the main window has no window region")
         controls = self.controls()
         for name in ("IDC_TEXT1_0", "IDC_TEXT1_1", "IDC_TEXT1_2", "IDC_COMMAND1", "IDC_COMMAND2", "IDC_COMMAND3",
                      "IDC_BTNOPTION"):
             x, y, w, h, text = MAIN_LAYOUT[name]
             with self.subTest(control=name):
-                self.assertEqual(controls[ID[name]]["rect_in_parent"], [x, y, x + w, y + h])
+                self.assertScaled(controls[ID[name]]["rect_in_parent"], (x, y, x + w, y + h), name)
                 if text is not None:
                     self.assertEqual(controls[ID[name]]["text"], text)
         self.assertTrue(all(controls[f]["enabled"] for f in FIELDS))
@@ -197,6 +206,8 @@ def judge_calls(calls, imports, routing, loaded, win98=WIN98):
             module = modules.get(int(call.arg(0), 16))
             if wanted and module:
                 names.add((dll_key(module), wanted))
+                if win98.problem(module, wanted):  # a function of later Windows has no business being sought
+                    problems.append(f"{dll_key(module)}!{wanted} looked up: {win98.problem(module, wanted)}")
             elif not wanted:
                 problems.append(f"GetProcAddress by ordinal or by an unreadable name: {call}")
     routes = {}
@@ -245,7 +256,8 @@ class Win98CallsScenario(VersionScenario):
 
         self.click_control(ABOUT)
         about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
-        x, y, w, h = ABOUT_LINK
+        # The link is clicked by place, as its label need not be a window of its own.
+        x, y, w, h = (pixels(n, self.log_pixels) for n in DRAWN["IDC_LABEL3_2"][2])
         link = (about["client"][0] + x + w // 2, about["client"][1] + y + h // 2)
         self.desktop.move(link[0] - 40, link[1])
         time.sleep(0.3)
@@ -265,6 +277,8 @@ class Win98CallsScenario(VersionScenario):
 
         relay = self.program.relay()
         _, calls = own_calls_of_image(relay, self.config.exe)
+        read_dpi = [c for c in calls if c.func == "GetDeviceCaps" and c.number(1) == LOGPIXELSY]
+        self.assertTrue(read_dpi, "the program did not read the system's DPI")
         called, problems = judge_calls(calls, PeFile.load(self.config.exe).imports(),
                                        WineRouting(self.config.prefix), relay.loaded)
         print(f"\n   win98 calls: {len(calls)} calls of {len(called)} distinct functions from the program's own "
@@ -272,3 +286,23 @@ class Win98CallsScenario(VersionScenario):
         self.assertGreater(len(called), 60, "too few functions traced: is the relay filter hiding the program?")
         self.assertEqual(problems, [], f"{len(problems)} calls Windows 98 SE does not serve:\n  " +
                          "\n  ".join(problems))
+
+
+class Win98LargeFontsScenario(Win98CallsScenario):
+    """Windows 98 set to Large Fonts (120 DPI): the same traced use, and every
+    window laid out at 125 % from the system's DPI, the only one Windows 98
+    knows."""
+
+    log_pixels = 120
+
+    def test_every_window_is_laid_out_at_the_system_dpi(self):
+        self.assertEqual(self.ask("dpi")["logpixelsy"], 120, "the prefix does not run at 120 DPI")
+        self.assertScaled(size(self.main["rect"]), (184, 312), "the main window")
+        openers = {OPTIONS_WINDOW: lambda: self.click_control(OPTION), ABOUT_WINDOW: lambda: self.click_control(ABOUT),
+                   NOTICE: lambda: self.start_count("1")}
+        for cls, client in CLIENT_SIZES.items():
+            openers[cls]()
+            window = wait_until(lambda: self.window(cls), 5, f"the {cls} window")
+            with self.subTest(window=cls):
+                self.assertScaled(size(window["client"]), client, cls)
+                self.screenshot(f"win98-dpi120-{cls[len('Tarnvel'):].lower()}", window["rect"])

@@ -5,6 +5,7 @@ the run, which loader each prefix gets, which suites of the test command run
 and which are skipped, and that a prefix that cannot be made says so in one
 line naming the command."""
 
+import io
 import os
 import shutil
 import stat
@@ -69,6 +70,16 @@ class TheDecision(unittest.TestCase):
         tried.assert_called_with("/opt/wine/wine")
         self.assertEqual(env[wine_loaders.DECISION], "fails")
 
+    def test_forced_for_one_run_without_trying_the_loader(self):
+        env = {wine_loaders.FORCED: "1"}
+        with mock.patch.dict(os.environ, {}, clear=True), \
+                mock.patch.object(wine_loaders, "try_loader", return_value=(True, "")) as tried:
+            runs, why = wine_loaders.decide(env, LOADERS)
+        self.assertFalse(runs)
+        self.assertIn("TARNVEL_NO_WINE32=1", why)
+        tried.assert_not_called()
+        self.assertEqual(env[wine_loaders.DECISION], "fails")
+
     def test_each_answer_gives_each_prefix_its_loader(self):
         for decision, i686, x86_64, loader_set in [(RUNS, "wine", "wine", False),
                                                    (FAILS, "wine", "/opt/wine/wine64", True)]:
@@ -93,10 +104,21 @@ class TheSuites(unittest.TestCase):
                        "Windows 98, 2000 and XP (i686), every call checked under Windows 98"):
             self.assertIn(wanted, names)
 
-    def test_without_32_bit_programs_the_i686_suites_are_skipped_with_the_reason(self):
-        suites = test_suites.plan(False, "no 32-bit here")
+    def test_without_32_bit_programs_the_i686_suites_run_in_the_virtual_machine(self):
+        here = {s.name: s.command for s in test_suites.plan(True)}
+        suites = test_suites.plan(False, "no 32-bit here", vm_runs=True)
+        self.assertEqual([s.name for s in suites if s.skipped], [])
+        in_vm = {s.name: s.command for s in suites if s.command[:len(test_suites.IN_VM)] == test_suites.IN_VM}
+        self.assertEqual(sorted(in_vm), sorted(s.name for s in suites if s.needs_i686))
+        self.assertEqual(len(in_vm), 4)
+        for name, command in in_vm.items():
+            self.assertIn("(i686, in a virtual machine)", name)
+            self.assertEqual(command[len(test_suites.IN_VM):], here[name.replace(", in a virtual machine", "")])
+
+    def test_without_32_bit_programs_or_the_virtual_machine_the_i686_suites_are_skipped(self):
+        suites = test_suites.plan(False, "no 32-bit here", vm_runs=False, vm_why="no QEMU")
         skipped = {s.name: s.skipped for s in suites if s.skipped}
-        self.assertEqual(set(skipped.values()), {"no 32-bit here"})
+        self.assertEqual(set(skipped.values()), {"no 32-bit here, and the virtual machine cannot start: no QEMU"})
         self.assertEqual(sorted(skipped), sorted(s.name for s in suites if s.needs_i686))
         self.assertEqual(len(skipped), 4)
         ran = [s for s in suites if not s.skipped]
@@ -122,6 +144,23 @@ class TheSuites(unittest.TestCase):
             self.assertEqual(test_suites.run([ok, skipped]), 0)
             self.assertEqual(test_suites.run([ok, failing]), 1)
             self.assertEqual(test_suites.run([skipped]), 1)
+
+
+    def test_suites_in_the_virtual_machine_run_beside_the_others_and_before_the_last(self):
+        logs = Path(tempfile.mkdtemp(prefix="tarnvel-loader-test-"))
+        self.addCleanup(shutil.rmtree, logs)
+        marks = logs / "marks"
+        beside = test_suites.Suite("in the machine", ["sh", "-c", f"sleep 0.3; echo machine >>{marks}; echo said"])
+        beside.beside = True
+        here = test_suites.Suite("here", ["sh", "-c", f"echo here >>{marks}"])
+        last = test_suites.Suite("last", ["sh", "-c", f"echo last >>{marks}"], last=True)
+        failing = test_suites.Suite("failing in the machine", ["false"])
+        failing.beside = True
+        with mock.patch("sys.stdout", new_callable=io.StringIO) as out:
+            self.assertEqual(test_suites.run([beside, here, failing, last], logs), 1)
+        self.assertEqual(marks.read_text().split(), ["here", "machine", "last"])
+        self.assertIn("said", out.getvalue())
+        self.assertTrue(out.getvalue().endswith("3 passed, 1 failed, 0 skipped\n"))
 
 
 class MakingAPrefix(unittest.TestCase):

@@ -18,6 +18,11 @@ sys.path.insert(0, str(ROOT / "scripts"))
 import wine_loaders  # noqa: E402
 import wine_prefix  # noqa: E402
 
+# How many times slower than here programs run where the tests run: 1 on
+# this machine, more in a virtual machine that emulates its processor
+# (scripts/vm.py sets it). Waits for the program grow by it; what the tests
+# measure of the program does not.
+SLOWDOWN = max(1.0, float(os.environ.get("TARNVEL_SLOWDOWN", "1")))
 DESKTOP_NAME = "tarnvel-e2e"
 DESKTOP_SIZE = (1024, 768)
 # Calls the tests watch in the program's relay trace. Window creation and
@@ -27,7 +32,7 @@ RELAY_INCLUDE = ";".join([
     "user32.ExitWindowsEx", "advapi32.OpenProcessToken", "advapi32.LookupPrivilegeValueA",
     "advapi32.AdjustTokenPrivileges", "shell32.ShellExecuteA", "user32.ShowWindow",
     "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
-    "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA",
+    "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA", "user32.SetTimer",
 ])
 
 
@@ -36,7 +41,9 @@ class SessionEnded(Exception):
 
 
 def wait_until(probe, timeout, what, interval=0.05):
-    """Polls probe() until it returns something truthy; returns that value."""
+    """Polls probe() until it returns something truthy; returns that value.
+    The timeout is for this machine and grows by SLOWDOWN."""
+    timeout *= SLOWDOWN
     deadline = time.monotonic() + timeout
     while True:
         value = probe()
@@ -199,7 +206,7 @@ class Inspector:
             self.process.stdin.flush()
         except (BrokenPipeError, OSError) as error:
             raise SessionEnded(f"inspector gone ({error})") from None
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + timeout * SLOWDOWN
         fd = self.process.stdout.fileno()
         while b"\n" not in self.buffer:
             left = deadline - time.monotonic()
@@ -298,11 +305,13 @@ class Program:
 
 
 # "time:[pid:]tid:" (the pid with the +pid channel), then the call or return.
-CALL_RE = re.compile(r"^(\d+\.\d+):(?:([0-9a-f]+):)?([0-9a-f]+):(Call|Ret)\s+([\w.]+?)\.(\w+)\((.*)\)"
+# The time is padded with blanks to three digits of seconds, as on a machine
+# that started less than 100 seconds ago.
+CALL_RE = re.compile(r"^\s*(\d+\.\d+):(?:([0-9a-f]+):)?([0-9a-f]+):(Call|Ret)\s+([\w.]+?)\.(\w+)\((.*)\)"
                      r"(?: retval=([0-9a-f]+))? ret=(\w+)$")
-PROC_RE = re.compile(r"^(\d+\.\d+):(?:[0-9a-f]+:)?([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
+PROC_RE = re.compile(r"^\s*(\d+\.\d+):(?:[0-9a-f]+:)?([0-9a-f]+):Call window proc \w+ \(hwnd=([0-9a-fA-F]+),msg=(\w+)")
 # A module loaded (the +loaddll channel): its path and base address.
-LOADED_RE = re.compile(r'^\d+\.\d+:(?:([0-9a-f]+):)?[0-9a-f]+:trace:loaddll:\w+ Loaded L"(.*)" at ([0-9A-Fa-f]+)')
+LOADED_RE = re.compile(r'^\s*\d+\.\d+:(?:([0-9a-f]+):)?[0-9a-f]+:trace:loaddll:\w+ Loaded L"(.*)" at ([0-9A-Fa-f]+)')
 
 
 class RelayEntry:
@@ -385,6 +394,12 @@ class RelayLog:
                 ret = self.returns_of(call)
                 made.append((call, int(ret.retval, 16) if ret and ret.retval else 0))
         return made
+
+    def count_started(self):
+        """When the program last started its one-second timer: the time in
+        the trace of its last SetTimer of 1000 ms."""
+        started = [c for c in self.find("SetTimer") if c.number(2) == 1000]
+        return started[-1].time if started else None
 
     def first_message(self, hwnd, message):
         for index, time_s, target, name in self.messages:

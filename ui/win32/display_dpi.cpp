@@ -15,6 +15,9 @@ using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 constexpr DWORD kMonitorDefaultToNearest = 2;
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
+// Whether the functions of later Windows may be looked up: on the NT family only.
+bool lookUpNewerFunctions = false;
+
 template <class Function>
 Function Lookup(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
@@ -63,12 +66,18 @@ UINT MonitorDpiOf(HWND window) {
 
 }  // namespace
 
+void UseDpiFunctionsOf(std::int32_t whichWindows32) {
+    lookUpNewerFunctions = whichWindows32 == 1;
+}
+
 DisplayScale SystemScale() {
     ScopedWindowDc screen(nullptr);
     return DisplayScale(::GetDeviceCaps(screen.get(), LOGPIXELSY));
 }
 
 DisplayScale ScaleOfWindow(HWND window) {
+    if (!lookUpNewerFunctions)
+        return SystemScale();
     if (const GetDpiForWindowFunction getDpiForWindow = GetDpiForWindowOnce()) {
         if (const UINT dpi = getDpiForWindow(window))
             return DisplayScale(static_cast<int>(dpi));
@@ -80,7 +89,8 @@ DisplayScale ScaleOfWindow(HWND window) {
 
 SIZE OuterSizeForClient(DWORD style, DWORD exStyle, int width, int height, const DisplayScale& scale) {
     RECT rect{0, 0, width, height};
-    const AdjustWindowRectExForDpiFunction adjustForDpi = AdjustWindowRectExForDpiOnce();
+    const AdjustWindowRectExForDpiFunction adjustForDpi =
+        lookUpNewerFunctions ? AdjustWindowRectExForDpiOnce() : nullptr;
     if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(scale.Dpi())))
         ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return {rect.right - rect.left, rect.bottom - rect.top};

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "ui/win32/display_scale.h"
 
 namespace tarnvel {
@@ -16,11 +18,18 @@ namespace tarnvel {
 // the new DPI in the low word of wParam, lParam the RECT Windows suggests.
 constexpr UINT kWmDpiChanged = 0x02E0;
 
+// Which family of Windows the DPI is asked of, from the OS-family flag (1 the
+// NT family, 0 Windows 95/98/Me). Windows 95/98/Me have one DPI for the whole
+// system and none of the functions that tell a window's or a monitor's, so
+// there nothing is looked up and only the system's DPI is read. Until this is
+// called, too, only the system's DPI is read.
+void UseDpiFunctionsOf(std::int32_t whichWindows32);
+
 // The DPI the whole system is set to (Large Fonts, the display settings).
 DisplayScale SystemScale();
 
-// The DPI of the monitor the window is on, where the system tells it;
-// else the system's.
+// The DPI of the monitor the window is on, where the system tells it (NT
+// family only); else the system's.
 DisplayScale ScaleOfWindow(HWND window);
 
 // The outer size of a window of these styles whose client area is

@@ -31,7 +31,17 @@
 namespace tarnvel_inspect {
 namespace {
 
-constexpr UINT kMessageTimeoutMs = 1000;
+// How long a window may take to answer: a second here, more where the
+// harness says programs run slower (TARNVEL_SLOWDOWN, in a virtual machine).
+UINT MessageTimeoutMs() {
+    static const UINT timeout = [] {
+        char factor[16] = {};
+        const DWORD length = ::GetEnvironmentVariableA("TARNVEL_SLOWDOWN", factor, sizeof factor);
+        const int slower = length > 0 && length < sizeof factor ? std::atoi(factor) : 1;
+        return 1000u * static_cast<UINT>(slower > 1 ? slower : 1);
+    }();
+    return timeout;
+}
 
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty())
@@ -52,12 +62,12 @@ std::wstring ClassOf(HWND window) {
 // caption the system keeps, which edit controls do not update.
 std::wstring TextOf(HWND window) {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs(), &length))
         return {};
     std::vector<wchar_t> buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
     ::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                          SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+                          SMTO_ABORTIFHUNG, MessageTimeoutMs(), &copied);
     return std::wstring(buffer.data(), copied);
 }
 
@@ -171,12 +181,12 @@ void WriteControl(Json& json, HWND control, HWND focus) {
     json.Key("focused").Bool(control == focus);
     if (::lstrcmpiW(ClassOf(control).c_str(), L"Edit") == 0) {
         DWORD_PTR selection = 0;
-        ::SendMessageTimeoutW(control, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &selection);
+        ::SendMessageTimeoutW(control, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs(), &selection);
         json.Key("selection").BeginArray().Num(LOWORD(selection)).Num(HIWORD(selection)).EndArray();
     }
     if (IsButton(control)) {
         DWORD_PTR state = 0;
-        ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+        ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs(), &state);
         json.Key("checked").Num(static_cast<long long>(state));
     }
     json.EndObject();
@@ -372,7 +382,7 @@ std::string WindowAt(const std::string& argument) {
         return Error("no window at the point");
     HWND top = ::GetAncestor(window, GA_ROOT);
     DWORD_PTR hit = 0;
-    ::SendMessageTimeoutW(top, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y), SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+    ::SendMessageTimeoutW(top, WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y), SMTO_ABORTIFHUNG, MessageTimeoutMs(),
                           &hit);
     Json json;
     json.BeginObject();
@@ -398,7 +408,7 @@ std::string DpiChanged(const std::string& argument) {
     constexpr UINT kWmDpiChanged = 0x02E0;
     DWORD_PTR result = 0;
     const bool answered = ::SendMessageTimeoutW(top, kWmDpiChanged, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
-                                                kMessageTimeoutMs, &result) != 0;
+                                                MessageTimeoutMs(), &result) != 0;
     Json json;
     json.BeginObject().Key("hwnd").Num(HandleValue(top)).Key("answered").Bool(answered).EndObject();
     return json.Text();
