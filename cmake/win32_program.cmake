@@ -10,6 +10,8 @@ add_library(tarnvel_win32 STATIC
     ui/application.cpp
     ui/controls/drawn_label.cpp
     ui/controls/drawn_layer.cpp
+    ui/controls/label_control.cpp
+    ui/controls/owner_drawn_button.cpp
     ui/controls/picture_box.cpp
     ui/controls/picture_frame.cpp
     ui/controls/time_field.cpp
@@ -21,14 +23,19 @@ add_library(tarnvel_win32 STATIC
     ui/pictures/memory_image.cpp
     ui/pictures/ole_picture.cpp
     ui/pictures/picture_region_win32.cpp
+    ui/win32/accessible_object.cpp
     ui/win32/ansi_text.cpp
     ui/win32/display_dpi.cpp
     ui/win32/fallible_calls.cpp
     ui/win32/fonts.cpp
+    ui/win32/high_contrast.cpp
     ui/win32/message_box.cpp
+    ui/win32/ole_runtime.cpp
     ui/win32/runtime_error_report.cpp
+    ui/win32/system_functions.cpp
     ui/win32/window_base.cpp
     ui/win32/window_geometry.cpp
+    ui/win32/windows_failure.cpp
 )
 target_link_libraries(tarnvel_win32 PUBLIC tarnvel_core advapi32 user32 gdi32 uuid)
 target_compile_definitions(tarnvel_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX

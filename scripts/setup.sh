@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
     wine wine64 wine32:i386 fonts-wine fonts-liberation fonts-arphic-uming
     xvfb xdotool x11-utils imagemagick
+    qemu-system-x86 busybox-static kmod
 )
 
 missing=()

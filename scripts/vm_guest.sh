@@ -4,15 +4,17 @@
 # read-write. It gives the guest fresh kernel file systems and memory-backed
 # folders where programs write, and keeps in memory what Wine reads and
 # writes most, since Wine over the share is several times slower and a
-# Windows executable run from it can crash at its entry:
-#   - build/i686, the executables, copied;
+# Windows executable run from it can crash at its entry. So the build folder
+# is memory, holding:
+#   - i686, the executables, copied;
 #   - the i686 template prefix, copied from build/wine-template when it is
 #     there, else made in memory by the job and copied back once it ends;
-#   - the folders of the other prefixes, empty: the job makes its prefixes
-#     from the template, as hard links.
-# Logs and screenshots go to the share. Then it runs the job as the user who
-# started the machine, checks that nothing wrote through to the template,
-# writes the exit code beside the job and powers the machine off.
+#   - the prefixes the job makes from the template, as hard links;
+#   - vm (the job) and e2e-artifacts (logs and screenshots), which are the
+#     share's own folders.
+# Then it runs the job as the user who started the machine, checks that
+# nothing wrote through to the template, writes the exit code beside the job
+# and powers the machine off.
 #   vm_guest.sh PROJECT JOB
 project=$1
 job=$2
@@ -22,36 +24,30 @@ mount -t devtmpfs dev /dev
 mkdir -p /dev/pts /dev/shm
 mount -t devpts devpts /dev/pts
 for folder in /dev/shm /tmp /run /root /var/tmp /var/lib/xkb; do
-    mount -t tmpfs tmpfs "$folder"
+    mount -t tmpfs -o size=75% tmpfs "$folder"
 done
 chmod 1777 /tmp /var/tmp /dev/shm
 read -r uid gid <"$job/user"
 echo "== tarnvel-vm: the command begins" >/dev/console
+# The share's build folder stays reachable here while memory covers it.
+shared=/tmp/shared-build
 memory=/tmp/vm-memory
-
-# Mounts a folder of memory over PROJECT/build/NAME, holding a copy of what
-# was there when COPY is 1.
-in_memory() {
-    local name=$1 copy=$2 shared="$project/build/$1"
-    mkdir -p "$memory/$name" "$shared"
-    [ "$copy" = 1 ] && cp -a "$shared/." "$memory/$name/"
-    chown -R "$uid:$gid" "$memory/$name"
-    mount --bind "$memory/$name" "$shared"
-}
-
-in_memory i686 1
-templates="$project/build/wine-template"
+build="$project/build"
+mkdir -p "$shared" "$memory" "$build/vm" "$build/e2e-artifacts"
+mount --bind "$build" "$shared"
+[ -d "$shared/i686" ] && cp -a "$shared/i686" "$memory/i686"
+mkdir -p "$memory/wine-template" "$memory/vm" "$memory/e2e-artifacts"
 had_template=0
-[ -f "$templates/i686.json" ] && [ -d "$templates/i686" ] && had_template=1
-mkdir -p "$memory/wine-template"
-if [ "$had_template" = 1 ]; then
-    cp -a "$templates/i686" "$templates/i686.json" "$memory/wine-template/"
+if [ -f "$shared/wine-template/i686.json" ] && [ -d "$shared/wine-template/i686" ]; then
+    had_template=1
+    cp -a "$shared/wine-template/i686" "$shared/wine-template/i686.json" "$memory/wine-template/"
 fi
-chown -R "$uid:$gid" "$memory/wine-template"
-mount --bind "$memory/wine-template" "$templates"
-for prefixes in wine wine-e2e wine-matrix; do
-    in_memory "$prefixes" 0
-done
+chown -R "$uid:$gid" "$memory"
+# One file system for the template and the prefixes, which are its hard links.
+mount --bind "$memory" "$build"
+mount --bind "$shared/vm" "$build/vm"
+mount --bind "$shared/e2e-artifacts" "$build/e2e-artifacts"
+templates="$build/wine-template"
 
 as_user() {
     setpriv --reuid="$uid" --regid="$gid" --clear-groups "$@" </dev/null
@@ -68,11 +64,12 @@ echo "== tarnvel-vm: the command ended" >/dev/console
 
 # A template made here is kept for the next machine.
 if [ "$had_template" = 0 ] && [ -f "$templates/i686.json" ]; then
-    umount "$templates"
-    rm -rf "$templates/i686.copying"
-    cp -a "$memory/wine-template/i686" "$templates/i686.copying" &&
-        mv "$templates/i686.copying" "$templates/i686" &&
-        cp "$memory/wine-template/i686.json" "$templates/i686.json"
+    rm -rf "$shared/wine-template/i686.copying"
+    mkdir -p "$shared/wine-template"
+    cp -a "$templates/i686" "$shared/wine-template/i686.copying" &&
+        rm -rf "$shared/wine-template/i686" &&
+        mv "$shared/wine-template/i686.copying" "$shared/wine-template/i686" &&
+        cp "$templates/i686.json" "$shared/wine-template/i686.json"
 fi
 sync
 busybox poweroff -f

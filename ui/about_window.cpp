@@ -6,6 +6,8 @@
 #include "ui/resource.h"
 #include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
+#include "ui/win32/high_contrast.h"
+#include "ui/win32/system_functions.h"
 #include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
@@ -26,6 +28,7 @@ struct AboutLabel {
     TwipRect place;
 };
 // In creation order. "\uFF1A" is the full-width colon.
+constexpr size_t kLinkIndex = 3;  // the link's place in kLabels
 constexpr AboutLabel kLabels[] = {
     {IDC_LABEL3_5, L"Window 98/2000/XP", {240, 2280, 1815, 255}},
     {IDC_LABEL3_4, L"Ver 1.0", {240, 480, 1095, 255}},
@@ -40,14 +43,9 @@ constexpr AboutLabel kLabels[] = {
 
 using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
-// The shell is loaded when the link is first clicked, not at start-up.
+// The shell is loaded when the link is first opened, not at start-up.
 ShellExecuteAFunction ShellExecuteAOnce() {
-    static const auto shellExecute = [] {
-        HMODULE shell32 = ::LoadLibraryA("shell32.dll");
-        return shell32 ? reinterpret_cast<ShellExecuteAFunction>(
-                             reinterpret_cast<void*>(::GetProcAddress(shell32, "ShellExecuteA")))
-                       : nullptr;
-    }();
+    static const auto shellExecute = LookUpSystem<ShellExecuteAFunction>("shell32.dll", "ShellExecuteA");
     return shellExecute;
 }
 
@@ -71,6 +69,27 @@ void AboutWindow::Load() {
     KeepOnWorkArea(Handle());
 }
 
+// The labels' windows where the labels lie: made, in the labels' order, when
+// the window is loaded, and placed again after a change of DPI.
+void AboutWindow::LayOutLabelWindows() {
+    for (size_t i = 0; i < std::size(kLabels); ++i) {
+        const DrawnLabel& label = *labels_.Find(kLabels[i].id);
+        if (labelWindows_[i].Handle()) {
+            labelWindows_[i].Place(label.place);
+            continue;
+        }
+        labelWindows_[i].Create(
+            Handle(), label.id, label.place, label.text,
+            [this, id = label.id](HDC dc, const RECT&) { labels_.Find(id)->PaintAtOwnOrigin(dc); }, "An About label");
+        if (i == kLinkIndex)
+            labelWindows_[i].MakeLink([this] { Label3_Click(); });
+    }
+}
+
+LabelControl& AboutWindow::LinkLabel() {
+    return labelWindows_[kLinkIndex];
+}
+
 void AboutWindow::LayOut() {
     SetClientSize(Handle(), 4680, 2970, scale_);
     const RECT box = PixelRect(kPicture1, scale_);
@@ -81,6 +100,7 @@ void AboutWindow::LayOut() {
     const bool bordered = link && link->border;
     CreateLabels();
     SetLinkBorder(bordered);
+    LayOutLabelWindows();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -102,7 +122,7 @@ void AboutWindow::CreateLabels() {
             label.text = LabelText(screen.get(), label.font, spec.caption);
         } else {
             label.font = linkFont_.get();
-            label.textColour = kLinkGreen;
+            label.textColour = TextColour(kLinkGreen);
             label.format = DT_CENTER | DT_WORDBREAK;
             label.text = kHomePageAddress;
         }
@@ -122,7 +142,7 @@ void AboutWindow::SetLinkBorder(bool on) {
     if (!link || link->border == on)
         return;
     link->border = on;
-    ::InvalidateRect(Handle(), &link->place, TRUE);
+    LinkLabel().Redraw();
 }
 
 void AboutWindow::Label3_MouseMove() {
@@ -138,8 +158,6 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (labels_.TakeRelease(message, lParam))
         return 0;
     switch (message) {
-        case WM_PAINT:
-            return PaintWith([this](HDC dc) { labels_.Paint(dc); });
         case WM_MOUSEMOVE: {
             // Over a Label3 label the link gets its border; over the bare
             // window it loses it; over the other labels nothing changes.
@@ -158,6 +176,14 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             scale_ = ScaleOfDpiChange(wParam);
             LayOut();
             MoveToSuggestedCorner(Handle(), lParam);
+            return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:  // high contrast may have come or gone
+            LayOut();
+            return Default(message, wParam, lParam);
+        case WM_COMMAND:  // Esc, through the dialog keys, closes the window
+            if (LOWORD(wParam) == IDCANCEL)
+                ::DestroyWindow(Handle());
             return 0;
         case WM_CLOSE:
             ::DestroyWindow(Handle());

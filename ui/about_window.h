@@ -1,13 +1,18 @@
 #pragma once
 // The About window: product name, version, author, date and requirement,
-// a picture, and the home page link. The labels have no windows: the window
-// draws them and finds them under the mouse. Moving over any of the Label3
-// labels borders the link, moving over the bare window removes the border;
-// a click on any of them opens the home page.
+// a picture, and the home page link. Each label is a static window that
+// shows the label as the window lays it out; the mouse passes through them
+// to the window, which finds the label under it. Moving over any of the
+// Label3 labels borders the link, moving over the bare window removes the
+// border; a click on any of them opens the home page. The link also takes
+// the keyboard focus and opens with Enter or Space; Esc closes the window.
 
 #include <windows.h>
 
+#include <array>
+
 #include "ui/controls/drawn_layer.h"
+#include "ui/controls/label_control.h"
 #include "ui/controls/picture_frame.h"
 #include "ui/pictures/ole_picture.h"
 #include "ui/win32/display_scale.h"
@@ -39,6 +44,8 @@ private:
     // The client size, the picture's box and the labels at scale_.
     void LayOut();
     void CreateLabels();
+    void LayOutLabelWindows();
+    LabelControl& LinkLabel();
     static bool IsLabel3(const DrawnLabel* label);
     void SetLinkBorder(bool on);
     void Label3_MouseMove();
@@ -52,7 +59,8 @@ private:
     ScopedFont mingFont_;
     ScopedFont linkFont_;
     PictureFrame picture1_;
-    DrawnLayer labels_;
+    DrawnLayer labels_;                         // where each label lies and how it looks
+    std::array<LabelControl, 9> labelWindows_;  // their windows, in the order made
 };
 
 }  // namespace tarnvel

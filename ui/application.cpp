@@ -1,11 +1,11 @@
 #include "ui/application.h"
 
-#include "ui/resource.h"
+#include "ui/program_icon.h"
 
 namespace tarnvel {
 
 Application::Application()
-    : icon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TARNVEL))),
+    : icon_(ProgramIcon()),
       options_(icon_, *this),
       about_(icon_, IDR_ABOUT_JPG, *this),
       notice_(*this),

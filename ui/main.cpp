@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/application.h"
-#include "ui/pictures/ole_picture.h"
+#include "ui/win32/ole_runtime.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // The common controls give the buttons the system's visual style where

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
 #include <string>
 
 #include "countdown/time_fields.h"
@@ -7,9 +8,11 @@
 #include "sysexit/os_family.h"
 #include "sysexit/shutdown_request_win32.h"
 #include "ui/app_identity.h"
+#include "ui/program_icon.h"
 #include "ui/resource.h"
 #include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/message_box.h"
 #include "ui/win32/window_geometry.h"
 
@@ -20,36 +23,63 @@ constexpr DWORD kMainStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHI
 constexpr DWORD kMainExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Positions on the skin, in twips.
-constexpr TwipRect kText1[kFieldCount] = {{480, 3000, 495, 375}, {1145, 3000, 495, 375}, {1800, 3000, 495, 375}};
-constexpr const char* kText1Names[kFieldCount] = {"The hours field", "The minutes field", "The seconds field"};
-constexpr TwipRect kCommand1{480, 3480, 855, 255};
-constexpr TwipRect kCommand2{1440, 3480, 855, 255};
-constexpr TwipRect kCommand3{1440, 3720, 855, 240};
-constexpr TwipRect kBtnOption{480, 3720, 855, 255};
-constexpr TwipRect kImage1{1800, 480, 315, 315};
-constexpr TwipRect kImage2{1140, 3960, 480, 480};
 // The artwork's sizes at 96 DPI, in pixels.
 constexpr SIZE kSkinSize{184, 312};
 constexpr SIZE kCloseSize{21, 21};
 constexpr int kIconSize = 32;
 constexpr TwipRect kDesignSize{0, 0, 6930, 5580};
+constexpr TwipRect kImage1{1800, 480, 315, 315};
+constexpr TwipRect kImage2{1140, 3960, 480, 480};
 
-struct LabelSpec {
+enum class Kind { kLabel, kField, kButton, kCloseButton };
+enum class Font { kNone, kMingButton, kDefault };
+
+// The controls with windows, on the skin, in twips. In this order they are
+// made, lie in z-order and take the keyboard focus: each field comes just
+// after its label, which names it for a screen reader, and the keyboard
+// goes hours, minutes, seconds, Start, Reset, About, Option, close.
+struct ControlSpec {
     int id;
-    const wchar_t* caption;
+    Kind kind;
+    const char* text;
     TwipRect place;
+    Font font;
+    const char* what;
 };
-// Drawn bottom to top: the unit labels lie over the title's bottom edge.
-constexpr LabelSpec kLabel1[] = {{IDC_LABEL1_3, L"Tarnvel", {600, 2450, 1815, 375}},
-                                 {IDC_LABEL1_2, L"Sec", {1920, 2760, 495, 255}},
-                                 {IDC_LABEL1_1, L"Min", {1253, 2760, 495, 255}},
-                                 {IDC_LABEL1_0, L"Hour", {600, 2760, 495, 255}}};
+constexpr ControlSpec kControls[] = {
+    {IDC_LABEL1_0, Kind::kLabel, "Hour", {600, 2760, 495, 255}, Font::kNone, "The Hour label"},
+    {IDC_TEXT1_0, Kind::kField, "", {480, 3000, 495, 375}, Font::kNone, "The hours field"},
+    {IDC_LABEL1_1, Kind::kLabel, "Min", {1253, 2760, 495, 255}, Font::kNone, "The Min label"},
+    {IDC_TEXT1_1, Kind::kField, "", {1145, 3000, 495, 375}, Font::kNone, "The minutes field"},
+    {IDC_LABEL1_2, Kind::kLabel, "Sec", {1920, 2760, 495, 255}, Font::kNone, "The Sec label"},
+    {IDC_TEXT1_2, Kind::kField, "", {1800, 3000, 495, 375}, Font::kNone, "The seconds field"},
+    {IDC_COMMAND1, Kind::kButton, "Start", {480, 3480, 855, 255}, Font::kMingButton, "The Start button"},
+    {IDC_COMMAND2, Kind::kButton, "Reset", {1440, 3480, 855, 255}, Font::kMingButton, "The Reset button"},
+    {IDC_COMMAND3, Kind::kButton, "About", {1440, 3720, 855, 240}, Font::kDefault, "The About button"},
+    {IDC_BTNOPTION, Kind::kButton, "Option", {480, 3720, 855, 255}, Font::kDefault, "The Option button"},
+    {IDC_LABEL1_3, Kind::kLabel, "Tarnvel", {600, 2450, 1815, 375}, Font::kNone, "The title"},
+    {IDC_IMAGE1, Kind::kCloseButton, "Close", kImage1, Font::kNone, "The close button"},
+};
+
+// The labels as drawn on the skin, bottom to top: the unit labels lie over
+// the title's bottom edge.
+constexpr int kDrawnLabels[] = {IDC_LABEL1_3, IDC_LABEL1_2, IDC_LABEL1_1, IDC_LABEL1_0};
+
+const ControlSpec& SpecOf(int id) {
+    for (const ControlSpec& spec : kControls)
+        if (spec.id == id)
+            return spec;
+    return kControls[0];
+}
+
+int LabelIndex(int id) {
+    return id - IDC_LABEL1_0;
+}
 
 }  // namespace
 
 HICON MainWindow::ClassIcon() {
-    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TARNVEL));
+    return ProgramIcon();
 }
 
 void MainWindow::Open(int showCommand) {
@@ -74,47 +104,89 @@ void MainWindow::Open(int showCommand) {
     ::SetFocus(text1_[kHours].Handle());
 }
 
-void MainWindow::CreateControls() {
-    pic1_.Create(Handle(), IDC_PIC1, "The skin box");
-    pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
-    const HWND skin = pic1_.Handle();
-    CreateFonts();
-    // Creation order is the keyboard order: hours, minutes, seconds, Start,
-    // Reset, About, Option.
-    for (int i = 0; i < kFieldCount; ++i) {
-        text1_[i].Create(ChildSpec(skin, IDC_TEXT1_0 + i, kText1[i], 0, scale_), mingFieldFont_.get(),
-                         kText1Names[i]);
-        text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
-    }
-    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    command1_.Attach(CreateChildControl(skin, IDC_COMMAND1, "BUTTON", "Start", button, kCommand1,
-                                        mingButtonFont_.get(), scale_, "The Start button"));
-    command2_.Attach(CreateChildControl(skin, IDC_COMMAND2, "BUTTON", "Reset", button, kCommand2,
-                                        mingButtonFont_.get(), scale_, "The Reset button"));
-    CreateChildControl(skin, IDC_COMMAND3, "BUTTON", "About", button, kCommand3, DefaultGuiFont(scale_), scale_,
-                       "The About button");
-    CreateChildControl(skin, IDC_BTNOPTION, "BUTTON", "Option", button, kBtnOption, DefaultGuiFont(scale_), scale_,
-                       "The Option button");
-    timer1_.Attach(Handle());
-}
-
 void MainWindow::CreateFonts() {
     mingButtonFont_ = CreateMingFont(9.75, scale_);
     mingFieldFont_ = CreateMingFont(12, scale_);
     titleFont_ = CreateControlFont({"Arial", 9.75, true}, scale_);
 }
 
-// After a change of DPI: the controls, made at the old scale, at the new one.
-void MainWindow::PlaceControls() {
-    const HWND skin = pic1_.Handle();
-    for (int i = 0; i < kFieldCount; ++i)
-        PlaceChild(text1_[i].Handle(), kText1[i], mingFieldFont_.get(), scale_);
-    PlaceChild(::GetDlgItem(skin, IDC_COMMAND1), kCommand1, mingButtonFont_.get(), scale_);
-    PlaceChild(::GetDlgItem(skin, IDC_COMMAND2), kCommand2, mingButtonFont_.get(), scale_);
-    PlaceChild(::GetDlgItem(skin, IDC_COMMAND3), kCommand3, DefaultGuiFont(scale_), scale_);
-    PlaceChild(::GetDlgItem(skin, IDC_BTNOPTION), kBtnOption, DefaultGuiFont(scale_), scale_);
+HFONT MainWindow::FontOf(int id) const {
+    const ControlSpec& spec = SpecOf(id);
+    switch (spec.kind == Kind::kField ? Font::kNone : spec.font) {
+        case Font::kMingButton:
+            return mingButtonFont_.get();
+        case Font::kDefault:
+            return DefaultGuiFont(scale_);
+        default:
+            return spec.kind == Kind::kField ? mingFieldFont_.get() : nullptr;
+    }
 }
 
+// Where a control lies on the skin at scale_. A unit label ends where its
+// field begins: the field is drawn over the label's last row, and a label
+// window that reached into the field would cover it.
+RECT MainWindow::PlaceOf(int id) const {
+    const ControlSpec& spec = SpecOf(id);
+    RECT place = PixelRect(spec.place, scale_);
+    if (spec.kind == Kind::kLabel && spec.id != IDC_LABEL1_3) {
+        const RECT field = PixelRect(SpecOf(IDC_TEXT1_0 + LabelIndex(spec.id)).place, scale_);
+        place.bottom = std::min(place.bottom, field.top);
+    }
+    return place;
+}
+
+// The controls at scale_: made the first time, placed again after a change
+// of DPI.
+void MainWindow::LayOutControls() {
+    const HWND skin = pic1_.Handle();
+    for (const ControlSpec& spec : kControls) {
+        const RECT place = PlaceOf(spec.id);
+        if (HWND made = ::GetDlgItem(skin, spec.id)) {
+            ::SetWindowPos(made, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            if (HFONT font = FontOf(spec.id))
+                ::SendMessageA(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            continue;
+        }
+        CreateControl(spec.id, place);
+    }
+}
+
+void MainWindow::CreateControl(int id, const RECT& place) {
+    const ControlSpec& spec = SpecOf(id);
+    const HWND skin = pic1_.Handle();
+    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+    switch (spec.kind) {
+        case Kind::kLabel:
+            label1_[LabelIndex(spec.id)].Create(
+                skin, spec.id, place, spec.text,
+                [this, id = spec.id](HDC dc, const RECT&) { pic1_.PaintBehind(::GetDlgItem(pic1_.Handle(), id), dc); },
+                spec.what);
+            break;
+        case Kind::kField: {
+            const int i = spec.id - IDC_TEXT1_0;
+            text1_[i].Create(ChildSpec(skin, spec.id, spec.place, 0, scale_), FontOf(spec.id), spec.what);
+            text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
+            break;
+        }
+        case Kind::kButton: {
+            const HWND made = CreateChildControl(skin, spec.id, "BUTTON", spec.text, button, spec.place,
+                                                 FontOf(spec.id), scale_, spec.what);
+            if (spec.id == IDC_COMMAND1)
+                command1_.Attach(made);
+            else if (spec.id == IDC_COMMAND2)
+                command2_.Attach(made);
+            break;
+        }
+        case Kind::kCloseButton:  // drawn by the skin box: the close picture, and the focus around it
+            closeButton_.Create(skin, spec.id, spec.text, spec.place, scale_, spec.what);
+            break;
+    }
+}
+
+// What the skin shows besides the picture: the close picture, the labels'
+// texts and the program icon, drawn into its image, in the system's colours
+// where high contrast asks for them.
 void MainWindow::CreateDrawnControls() {
     pic1_.ClearDrawn();
     closePicture_.emplace(
@@ -123,16 +195,18 @@ void MainWindow::CreateDrawnControls() {
     DrawnLabel image1;
     image1.id = IDC_IMAGE1;
     image1.place = PixelRect(kImage1, scale_);
-    pic1_.AddDrawn(image1, &*closePicture_, [this] { ::DestroyWindow(Handle()); });  // unloads the window
+    pic1_.AddDrawn(image1, &*closePicture_);
 
-    ScopedWindowDc screen(nullptr);
-    for (const LabelSpec& spec : kLabel1) {
+    const bool highContrast = HighContrastOn();
+    for (const int id : kDrawnLabels) {
+        const ControlSpec& spec = SpecOf(id);
         DrawnLabel label;
-        label.id = spec.id;
+        label.id = id;
         label.place = PixelRect(spec.place, scale_);
-        label.font = spec.id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont(scale_);
-        label.textColour = kWhite;
-        label.text = LabelText(screen.get(), label.font, spec.caption);
+        label.font = id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont(scale_);
+        label.textColour = TextColour(kWhite);
+        label.opaque = highContrast;  // on the system's face colour, not on the skin
+        label.text = spec.text;
         pic1_.AddDrawn(label);
     }
     DrawnLabel image2;
@@ -141,6 +215,9 @@ void MainWindow::CreateDrawnControls() {
     image2.icon = iconImage_ ? iconImage_.get() : icon_;
     image2.iconSize = scale_.Pixels(kIconSize);
     pic1_.AddDrawn(image2);
+    for (LabelControl& label : label1_)
+        label.Redraw();
+    ::InvalidateRect(::GetDlgItem(pic1_.Handle(), IDC_IMAGE1), nullptr, FALSE);
 }
 
 // The OS-family flag first: it says which functions tell the window its DPI,
@@ -149,7 +226,11 @@ void MainWindow::Form_Load() {
     glngWhichWindows32 = WhichWindows32FromVersion(QueryWindowsVersion());
     UseDpiFunctionsOf(glngWhichWindows32);
     scale_ = ScaleOfWindow(Handle());
-    CreateControls();
+    pic1_.Create(Handle(), IDC_PIC1, "The skin box");
+    pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
+    CreateFonts();
+    LayOutControls();
+    timer1_.Attach(Handle());
     ApplySkin();
     glngExitMode = kExitPowerOff;
 }
@@ -176,7 +257,7 @@ void MainWindow::OnDpiChanged(const DisplayScale& scale, LPARAM suggested) {
         const ScopedFont oldFieldFont = std::move(mingFieldFont_);
         const ScopedFont oldTitleFont = std::move(titleFont_);
         CreateFonts();
-        PlaceControls();
+        LayOutControls();
         ApplySkin();
     }
     MoveToSuggestedCorner(Handle(), suggested);
@@ -195,6 +276,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kWmDpiChanged:
             OnDpiChanged(ScaleOfDpiChange(wParam), lParam);
             return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:  // high contrast may have come or gone
+            CreateDrawnControls();
+            return Default(message, wParam, lParam);
         case WM_CLOSE:
             ::DestroyWindow(Handle());
             return 0;
@@ -225,6 +310,9 @@ void MainWindow::OnCommand(int id) {
             break;
         case IDC_BTNOPTION:
             secondary_.ShowOptions();
+            break;
+        case IDC_IMAGE1:
+            ::DestroyWindow(Handle());  // unloads the window
             break;
         default:
             break;

@@ -1,8 +1,9 @@
 #pragma once
 // The startup window: borderless, shaped like its skin picture, centred on
 // the screen. The skin holds the time fields, their labels, the Start/Pause,
-// Reset, About and Option buttons, the close picture and the program icon;
-// any mouse button pressed on the bare skin drags the window. It is laid out
+// Reset, About and Option buttons, the close button (the close picture) and
+// the program icon; any mouse button pressed on the bare skin drags the
+// window. It is laid out
 // at the DPI of its display, and again when that changes.
 
 #include <windows.h>
@@ -13,6 +14,8 @@
 #include <optional>
 
 #include "countdown/countdown_control.h"
+#include "ui/controls/label_control.h"
+#include "ui/controls/owner_drawn_button.h"
 #include "ui/controls/picture_box.h"
 #include "ui/controls/time_field.h"
 #include "ui/countdown_bindings.h"
@@ -44,12 +47,15 @@ public:
     void OnDestroyed();
 
 private:
-    void CreateControls();
     // The fonts of the controls and labels, at scale_.
     void CreateFonts();
-    // After a change of DPI: places, sizes and fonts of the controls with
-    // windows, at scale_.
-    void PlaceControls();
+    // The controls with windows at scale_: made the first time, placed
+    // again after a change of DPI.
+    void LayOutControls();
+    // Each of these takes a control's identifier.
+    void CreateControl(int id, const RECT& place);
+    RECT PlaceOf(int id) const;
+    HFONT FontOf(int id) const;
     // The skin at scale_, the window's size and region, and the drawn
     // controls on the skin.
     void ApplySkin();
@@ -79,9 +85,11 @@ private:
     ScopedIcon iconImage_;  // the program icon at scale_, drawn on the skin
 
     PictureBox pic1_;
+    std::array<LabelControl, 4> label1_;  // "Hour", "Min", "Sec" and the title
     std::array<TimeField, kFieldCount> text1_;
     PushButton command1_{kIdleTag};
     PushButton command2_;
+    OwnerDrawnButton closeButton_;
     WindowTimer timer1_{1, 1000};
     FieldControls fields_{text1_};
     std::unique_ptr<CountdownControl> controller_;

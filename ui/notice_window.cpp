@@ -1,8 +1,12 @@
 #include "ui/notice_window.h"
 
+#include <oleacc.h>
+
 #include "ui/resource.h"
+#include "ui/win32/accessible_object.h"
 #include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
@@ -12,6 +16,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kDarkRed = RGB(192, 0, 0);
+constexpr AccessibleKind kAlert{ROLE_SYSTEM_ALERT};
 
 }  // namespace
 
@@ -26,6 +31,7 @@ void NoticeWindow::Show() {
     // Painted now: the session-ending request follows straight after.
     ::UpdateWindow(Handle());
     ::GdiFlush();
+    AnnounceAlert(Handle());
 }
 
 void NoticeWindow::Load() {
@@ -33,9 +39,11 @@ void NoticeWindow::Load() {
     lifetime_.WindowOpened();
     label1_.id = IDC_NOTICE_LABEL1;
     label1_.text = "Orlem: Time to terminate your window program! ^_^";
-    label1_.textColour = kDarkRed;
     label1_.opaque = true;
     LayOut(ScaleOfWindow(Handle()));
+    label1Window_.Create(
+        Handle(), label1_.id, label1_.place, label1_.text,
+        [this](HDC dc, const RECT&) { label1_.PaintAtOwnOrigin(dc); }, "The time-up notice's label");
     CentreOnScreen(Handle());
 }
 
@@ -44,6 +52,9 @@ void NoticeWindow::LayOut(const DisplayScale& scale) {
     label1_.place = PixelRect({120, 240, 2295, 495}, scale);
     font_ = CreateFontFitting({"Arial", 9, true}, scale, label1_.text, label1_.place, label1_.format);
     label1_.font = font_.get();
+    label1_.textColour = TextColour(kDarkRed);
+    if (label1Window_.Handle())
+        label1Window_.Place(label1_.place);
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -54,12 +65,17 @@ void NoticeWindow::Close() {
 
 LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            return PaintWith([this](HDC dc) { label1_.Paint(dc); });
         case kWmDpiChanged:
             LayOut(ScaleOfDpiChange(wParam));
             MoveToSuggestedCorner(Handle(), lParam);
             return 0;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:  // high contrast may have come or gone
+            label1_.textColour = TextColour(kDarkRed);
+            label1Window_.Redraw();
+            return Default(message, wParam, lParam);
+        case WM_GETOBJECT:
+            return AnswerGetObject(Handle(), wParam, lParam, kAlert);
         case WM_CLOSE:
             return 0;  // nothing on screen offers to close it
         default:

@@ -53,29 +53,31 @@ void OptionsWindow::Load() {
     lifetime_.WindowOpened();
     scale_ = ScaleOfWindow(Handle());
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    for (int i = 0; i < kModeCount; ++i) {
-        const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
-        const std::string what = std::string("The ") + kModes[i].caption + " choice";
-        CreateChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, "BUTTON", kModes[i].caption,
-                           BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont(scale_), scale_, what.c_str());
-    }
-    CreateChildControl(Handle(), IDC_OPTION_CHANGE, "BUTTON", "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange,
-                       DefaultGuiFont(scale_), scale_, "The Change button");
     LayOut();
     KeepOnWorkArea(Handle());
     Form_Load();
 }
 
+// The client size, the controls and the Change button's icon at scale_: the
+// controls are made when the window is loaded and placed again after a
+// change of DPI.
 void OptionsWindow::LayOut() {
     SetClientSize(Handle(), 2550, 1710, scale_);
     changeIcon_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
+    for (int i = 0; i < kModeCount; ++i) {
+        const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
+        const std::string what = std::string("The ") + kModes[i].caption + " choice";
+        LayOutControl(IDC_OPTIONSHUTDOWN_0 + i, kModes[i].caption, BS_AUTORADIOBUTTON | group, kModes[i].place,
+                      what.c_str());
+    }
+    LayOutControl(IDC_OPTION_CHANGE, "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange, "The Change button");
 }
 
-// After a change of DPI: the controls, made at the old scale, at the new one.
-void OptionsWindow::PlaceControls() {
-    for (int i = 0; i < kModeCount; ++i)
-        PlaceChild(::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + i), kModes[i].place, DefaultGuiFont(scale_), scale_);
-    PlaceChild(::GetDlgItem(Handle(), IDC_OPTION_CHANGE), kChange, DefaultGuiFont(scale_), scale_);
+void OptionsWindow::LayOutControl(int id, const char* caption, DWORD style, const TwipRect& place, const char* what) {
+    if (HWND made = ::GetDlgItem(Handle(), id))
+        PlaceChild(made, place, DefaultGuiFont(scale_), scale_);
+    else
+        CreateChildControl(Handle(), id, "BUTTON", caption, style, place, DefaultGuiFont(scale_), scale_, what);
 }
 
 void OptionsWindow::Form_Load() {
@@ -97,8 +99,12 @@ void OptionsWindow::Command1_Click() {
 LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_OPTION_CHANGE && HIWORD(wParam) == BN_CLICKED)
+            // Enter (IDOK, through the dialog keys) presses Change, the
+            // dialog's one button; Esc closes it as the title bar does.
+            if ((LOWORD(wParam) == IDC_OPTION_CHANGE && HIWORD(wParam) == BN_CLICKED) || LOWORD(wParam) == IDOK)
                 Command1_Click();
+            else if (LOWORD(wParam) == IDCANCEL)
+                ::DestroyWindow(Handle());
             return 0;
         case WM_DRAWITEM:
             DrawChangeButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -112,7 +118,6 @@ LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case kWmDpiChanged:
             scale_ = ScaleOfDpiChange(wParam);
             LayOut();
-            PlaceControls();
             MoveToSuggestedCorner(Handle(), lParam);
             return 0;
         case WM_CLOSE:

@@ -1,13 +1,14 @@
 #pragma once
 // The Options dialog: four option buttons, one per exit mode, preselected
-// with the mode in force; "Change" stores the selection and closes the
-// window, the title bar's close button closes it storing nothing.
+// with the mode in force; "Change" (or Enter) stores the selection and closes
+// the window, the title bar's close button (or Esc) closes it storing nothing.
 
 #include <windows.h>
 
 #include "ui/win32/display_scale.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/window_base.h"
+#include "ui/win32/window_geometry.h"
 #include "ui/window_lifetime.h"
 
 namespace tarnvel {
@@ -27,10 +28,10 @@ public:
 
 private:
     void Load();
-    // The client size and the Change button's icon, at scale_.
+    // The client size, the controls and the Change button's icon, at scale_.
     void LayOut();
-    // After a change of DPI: the controls' places and fonts, at scale_.
-    void PlaceControls();
+    // A control at scale_: made the first time, placed again later.
+    void LayOutControl(int id, const char* caption, DWORD style, const TwipRect& place, const char* what);
     void Form_Load();
     void Command1_Click();
     void DrawChangeButton(const DRAWITEMSTRUCT& item) const;

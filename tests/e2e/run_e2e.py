@@ -16,7 +16,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import tarnvel_case  # noqa: E402
 from wine_session import Config, Xvfb, cannot_run, prepare_prefix, wineserver_kill  # noqa: E402
 
-SCENARIO_MODULES = ["test_countdown", "test_fields", "test_windows"]
+SCENARIO_MODULES = ["test_countdown", "test_fields", "test_windows", "test_access"]
 
 
 def parse_args():

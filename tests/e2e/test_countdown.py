@@ -6,7 +6,7 @@ import time
 from desktop_input import read_pixels, share_of
 from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, FIELDS, MAIN, NOTICE, RESET, START, WS_CAPTION, WS_SYSMENU,
                           ID, TarnvelCase, size)
-from wine_session import SessionEnded, wait_until
+from wine_session import SLOWDOWN, SessionEnded, wait_until
 
 POWER_OFF = (0x0C, 0xFFFFFFFF)  # EWX_POWEROFF | EWX_FORCE, reserved
 
@@ -184,12 +184,14 @@ class ClosePicture(TarnvelCase):
         self.assertEqual(self.exit_calls(), [])
 
     def test_close_during_count_keeps_about_and_the_process(self):
-        started = self.start_count("3")
+        count = round(3 * SLOWDOWN)  # long enough to close the window before it runs out
+        started = self.start_count(str(count))
         self.click_control(ABOUT)
         about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
         self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN), 3, "the main window to close")
-        time.sleep(max(0.0, started + 4.5 - time.monotonic()))  # past the moment the count would have expired
+        self.assertLess(time.monotonic() - started, count, "the window closed after the count would have run out")
+        time.sleep(max(0.0, started + count + 1.5 - time.monotonic()))  # past the moment the count would have expired
         self.assertTrue(self.program.running(), "the program ended while About was still open")
         self.assertIsNotNone(self.window(ABOUT_WINDOW))
         self.assertEqual(self.exit_calls(), [], "the count went on after the main window closed")

@@ -10,6 +10,8 @@ one. run_matrix.py runs one scenario per setting, 96 first, each in a prefix
 of its own; the other settings are compared with what the 96-DPI run
 measured."""
 
+import os
+import shutil
 import subprocess
 from collections import Counter
 from functools import lru_cache
@@ -31,6 +33,9 @@ CAPTIONS = {
 FRAME = 1  # push buttons and edits have a one-pixel frame under Wine's default look
 SKIN_SIZE = (184, 312)  # at 96 DPI
 AREA_TOLERANCE = 0.02
+# Every window at 96 DPI as it looks to a mouse user, pixel for pixel
+# (tests/e2e/reference; TARNVEL_UPDATE_REFERENCES=1 writes them anew).
+REFERENCES = ROOT / "tests" / "e2e" / "reference"
 # What the 96-DPI run measured, per architecture, for the other settings.
 REFERENCE = {}
 
@@ -168,6 +173,18 @@ class DpiScenario(TarnvelCase):
         """The architecture's artifact folder, beside the other suites' screenshots."""
         return ROOT / "build" / "e2e-artifacts" / self.config.arch / name
 
+    def assertLikeReference(self, shot, name):
+        """At 96 DPI the screenshot is the reference picture, pixel for pixel."""
+        if self.log_pixels != 96:
+            return
+        reference = REFERENCES / f"{name}.png"
+        if os.environ.get("TARNVEL_UPDATE_REFERENCES") == "1":
+            shutil.copy(shot, reference)
+        compared = subprocess.run(["compare", "-metric", "AE", str(reference), str(shot), "null:"],
+                                  capture_output=True, text=True, timeout=60)
+        self.assertEqual(compared.stderr.strip(), "0",
+                         f"{shot} differs from {reference} ({compared.stderr.strip()} pixels)")
+
     def reference(self):
         found = REFERENCE.get(self.config.arch)
         if found is None:
@@ -254,6 +271,8 @@ class DpiScenario(TarnvelCase):
                    "the program to lose the focus to the desktop")
         shot = self.desktop.screenshot(self.shared_artifact(shot_name),
                                        [left - MARGIN, top - MARGIN, left + width + MARGIN, top + height + MARGIN])
+        if captions:
+            self.assertLikeReference(shot, "main")
         picture = Picture(shot)
 
         def window_point(x, y):
@@ -326,8 +345,9 @@ class DpiScenario(TarnvelCase):
                 if dpi == 96:
                     reference[cls] = measured
                 self.check_scaled(cls, measured, dpi)
-                name = f"dpi-{dpi}-{cls[len('Tarnvel'):].lower()}.png"
-                self.desktop.screenshot(self.shared_artifact(name), self.window(cls)["rect"])
+                name = cls[len('Tarnvel'):].lower()
+                shot = self.desktop.screenshot(self.shared_artifact(f"dpi-{dpi}-{name}.png"), self.window(cls)["rect"])
+                self.assertLikeReference(shot, name)
         for cls in (OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE):
             with self.subTest(window=cls, dpi_changed_to=other):
                 self.assertTrue(self.ask(f"dpichanged {cls} {other}")["answered"])

@@ -146,7 +146,7 @@ class FieldEditing(TarnvelCase):
         self.enter(HOURS)  # clicking back into it selects it whole again
         hours = self.control(HOURS)
         self.assertEqual(hours["selection"], [0, 2], f"hours {hours['text']!r} not selected whole on entry")
-        expected = [MINUTES, SECONDS, START, RESET, ABOUT, OPTION, HOURS]
+        expected = [MINUTES, SECONDS, START, RESET, ABOUT, OPTION, ID["IDC_IMAGE1"], HOURS]
         for next_id in expected:
             self.desktop.key("Tab")
             focused = wait_until(lambda: next((c for c in self.controls().values() if c["focused"]), None), 2,

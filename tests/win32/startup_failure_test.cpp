@@ -98,11 +98,13 @@ TEST_F(FailingCalls, EveryWindowOfStartUpThatCannotBeMadeIsNamedAndNothingIsLeft
         EXPECT_NE(boxes[0].find(" could not be made (CreateWindowExA error==8)."), std::string::npos) << boxes[0];
         named.insert(boxes[0].substr(0, boxes[0].find(" could not")));
     }
-    // The window, its skin box, three fields and four buttons, each once.
-    EXPECT_EQ(failingCreate, 10) << "start-up made another number of windows";
-    EXPECT_EQ(named, (std::set<std::string>{"The main window", "The skin box", "The hours field", "The minutes field",
-                                            "The seconds field", "The Start button", "The Reset button",
-                                            "The About button", "The Option button"}));
+    // The window, its skin box, three fields with their labels, the title,
+    // four buttons and the close button, each once.
+    EXPECT_EQ(failingCreate, 15) << "start-up made another number of windows";
+    EXPECT_EQ(named, (std::set<std::string>{"The main window", "The skin box", "The Hour label", "The hours field",
+                                            "The Min label", "The minutes field", "The Sec label", "The seconds field",
+                                            "The Start button", "The Reset button", "The About button",
+                                            "The Option button", "The title", "The close button"}));
     EXPECT_TRUE(boxes.empty()) << "a box at the start-up that worked: " << boxes.front();
 }
 

@@ -24,6 +24,12 @@ void DrawnLabel::Paint(HDC dc) const {
     ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format | DT_NOPREFIX);
 }
 
+void DrawnLabel::PaintAtOwnOrigin(HDC dc) const {
+    DrawnLabel moved = *this;
+    ::OffsetRect(&moved.place, -place.left, -place.top);
+    moved.Paint(dc);
+}
+
 std::string LabelText(HDC dc, HFONT font, const std::wstring& text) {
     std::wstring drawable = text;
     ScopedSelection selected(dc, font ? font : DefaultGuiFont(DisplayScale()));

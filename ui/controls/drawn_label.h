@@ -21,6 +21,9 @@ struct DrawnLabel {
     int iconSize = 32;
 
     void Paint(HDC dc) const;
+    // Paints it on a DC whose origin is its own top-left corner: the DC of
+    // a window that lies where the label does.
+    void PaintAtOwnOrigin(HDC dc) const;
     bool Contains(POINT point) const { return ::PtInRect(&place, point) != FALSE; }
 };
 

@@ -59,17 +59,38 @@ void PictureBox::AddDrawn(const DrawnLabel& label, const GifPicture* picture, st
     ::InvalidateRect(Handle(), &label.place, TRUE);
 }
 
+// Composed in memory, so that the screen never shows the picture without
+// its labels.
+void PictureBox::Compose() {
+    if (composedCurrent_)
+        return;
+    ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
+    drawn_.Paint(composed_.Dc(), &composed_);
+    composedCurrent_ = true;
+}
+
 void PictureBox::Paint(HDC dc) {
     if (!image_)
         return;
-    // Composed in memory, so that the screen never shows the picture
-    // without its labels.
-    if (!composedCurrent_) {
-        ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
-        drawn_.Paint(composed_.Dc(), &composed_);
-        composedCurrent_ = true;
-    }
+    Compose();
     ::BitBlt(dc, 0, 0, image_.Width(), image_.Height(), composed_.Dc(), 0, 0, SRCCOPY);
+}
+
+void PictureBox::PaintBehind(HWND child, HDC dc) {
+    if (!image_ || !child)
+        return;
+    Compose();
+    RECT place{};
+    ::GetWindowRect(child, &place);
+    ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+    ::BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top, composed_.Dc(), place.left, place.top,
+             SRCCOPY);
+}
+
+void PictureBox::DrawButton(const DRAWITEMSTRUCT& item) {
+    PaintBehind(item.hwndItem, item.hDC);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
+        ::DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void PictureBox::OnPress(UINT message, LPARAM position) {
@@ -101,11 +122,13 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_XBUTTONDBLCLK:
             OnPress(message, lParam);
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
+        case WM_DRAWITEM:
+            DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_COMMAND:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-        case WM_DRAWITEM:
             // The controls on the picture belong to the main window.
             return ::SendMessageA(::GetParent(Handle()), message, wParam, lParam);
         default:

@@ -6,7 +6,7 @@
 // windows: it draws them over the picture and finds them under the mouse.
 // A press on one of them goes to it; every mouse-button press on the bare
 // surface goes to the owner. Controls with windows placed on it are its
-// children.
+// children; those drawn by their owner draw themselves as the skin.
 
 #include <windows.h>
 
@@ -41,6 +41,11 @@ public:
         composedCurrent_ = false;
     }
 
+    // Paints a child's place as the skin shows it there: the picture with
+    // the drawn controls over it. The labels and the close button on the
+    // skin are windows that look like the skin beneath them.
+    void PaintBehind(HWND child, HDC dc);
+
     // Any mouse button pressed on the bare picture (the press message).
     std::function<void(UINT pressed)> onMouseDown;
     // Follows the mouse with the given window until the pressed button is up.
@@ -50,6 +55,10 @@ public:
 
 private:
     void Paint(HDC dc);
+    void Compose();
+    // An owner-drawn button on the skin: the skin beneath it, and the focus
+    // rectangle while it has the focus and the keyboard is in use.
+    void DrawButton(const DRAWITEMSTRUCT& item);
     void OnPress(UINT message, LPARAM position);
 
     MemoryImage image_;

@@ -4,51 +4,15 @@
 
 #include "ui/win32/fallible_calls.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/ole_runtime.h"
 
 namespace tarnvel {
 namespace {
 
 constexpr int kHimetricPerInch = 2540;
 
-// The OLE calls, looked up when first needed: ole32 and oleaut32 are not
-// loaded before a picture is decoded.
-struct OleCalls {
-    decltype(&::OleInitialize) oleInitialize = nullptr;
-    decltype(&::OleUninitialize) oleUninitialize = nullptr;
-    decltype(&::CreateStreamOnHGlobal) createStreamOnHGlobal = nullptr;
-    decltype(&::OleLoadPicture) oleLoadPicture = nullptr;
-    bool started = false;
-};
-
-template <class Function>
-void Resolve(HMODULE module, const char* name, Function& function) {
-    function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
-OleCalls& Ole() {
-    static OleCalls calls;
-    return calls;
-}
-
-// Loads and starts OLE once; false when it is not there.
-bool StartOle() {
-    OleCalls& ole = Ole();
-    if (ole.started)
-        return true;
-    HMODULE ole32 = ::LoadLibraryA("ole32.dll");
-    HMODULE oleaut32 = ::LoadLibraryA("oleaut32.dll");
-    Resolve(ole32, "OleInitialize", ole.oleInitialize);
-    Resolve(ole32, "OleUninitialize", ole.oleUninitialize);
-    Resolve(ole32, "CreateStreamOnHGlobal", ole.createStreamOnHGlobal);
-    Resolve(oleaut32, "OleLoadPicture", ole.oleLoadPicture);
-    if (!ole.oleInitialize || !ole.oleUninitialize || !ole.createStreamOnHGlobal || !ole.oleLoadPicture)
-        return false;
-    ole.started = SUCCEEDED(ole.oleInitialize(nullptr));
-    return ole.started;
-}
-
 // A global memory copy of a resource, handed to a stream that frees it.
-IStream* StreamOfResource(int resourceId) {
+IStream* StreamOfResource(const OleFunctions& ole, int resourceId) {
     const ResourceBytes bytes = Win32Calls().readResource(resourceId);
     if (!bytes.data)
         return nullptr;
@@ -58,7 +22,7 @@ IStream* StreamOfResource(int resourceId) {
     ::CopyMemory(::GlobalLock(copy), bytes.data, bytes.size);
     ::GlobalUnlock(copy);
     IStream* stream = nullptr;
-    if (FAILED(Ole().createStreamOnHGlobal(copy, TRUE, &stream))) {
+    if (FAILED(ole.createStreamOnHGlobal(copy, TRUE, &stream))) {
         ::GlobalFree(copy);
         return nullptr;
     }
@@ -68,13 +32,14 @@ IStream* StreamOfResource(int resourceId) {
 }  // namespace
 
 OlePicture::OlePicture(int resourceId) {
-    if (!StartOle())
+    const OleFunctions* ole = StartOle();
+    if (!ole)
         return;
-    IStream* stream = StreamOfResource(resourceId);
+    IStream* stream = StreamOfResource(*ole, resourceId);
     if (!stream)
         return;
     void* loaded = nullptr;
-    if (SUCCEEDED(Ole().oleLoadPicture(stream, 0, FALSE, IID_IPicture, &loaded)))
+    if (SUCCEEDED(ole->oleLoadPicture(stream, 0, FALSE, IID_IPicture, &loaded)))
         picture_ = static_cast<IPicture*>(loaded);
     stream->Release();
     if (!picture_)
@@ -117,13 +82,6 @@ void OlePicture::Draw(HDC dc, int x, int y) const {
         return;
     // HIMETRIC runs bottom-up: start at the picture's height, go up by it.
     picture_->Render(dc, x, y, pixels_.cx, pixels_.cy, 0, himetric_.cy, himetric_.cx, -himetric_.cy, nullptr);
-}
-
-void EndOleIfStarted() {
-    OleCalls& ole = Ole();
-    if (ole.started)
-        ole.oleUninitialize();
-    ole.started = false;
 }
 
 }  // namespace tarnvel

@@ -1,7 +1,6 @@
 #pragma once
 // A picture embedded in the program (the About window's JPEG), decoded by
-// the system's OLE picture service. OLE is loaded and started the first time
-// a picture is decoded, so that start-up does without it.
+// the system's OLE picture service (ui/win32/ole_runtime.h).
 
 #include <windows.h>
 #include <olectl.h>
@@ -28,8 +27,5 @@ private:
     SIZE himetric_{};
     SIZE pixels_{};
 };
-
-// Ends OLE if a picture started it; once, as the program ends.
-void EndOleIfStarted();
 
 }  // namespace tarnvel

@@ -1,8 +1,7 @@
 #include "ui/win32/display_dpi.h"
 
-#include <cstring>
-
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/system_functions.h"
 
 namespace tarnvel {
 namespace {
@@ -18,23 +17,6 @@ constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 // Whether the functions of later Windows may be looked up: on the NT family only.
 bool lookUpNewerFunctions = false;
 
-template <class Function>
-Function Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
-// A library of the system folder, by its full path: on a system that has no
-// such library, one of that name beside the program is not loaded instead.
-HMODULE LoadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + std::strlen(name) >= MAX_PATH)
-        return nullptr;
-    path[length] = '\\';
-    std::strcpy(path + length + 1, name);
-    return ::LoadLibraryA(path);
-}
-
 HMODULE User32() {
     static const HMODULE user32 = ::GetModuleHandleA("user32");  // ".dll" is implied
     return user32;
@@ -42,21 +24,20 @@ HMODULE User32() {
 
 // Windows 10 1607 and later.
 GetDpiForWindowFunction GetDpiForWindowOnce() {
-    static const auto function = Lookup<GetDpiForWindowFunction>(User32(), "GetDpiForWindow");
+    static const auto function = LookUp<GetDpiForWindowFunction>(User32(), "GetDpiForWindow");
     return function;
 }
 
 AdjustWindowRectExForDpiFunction AdjustWindowRectExForDpiOnce() {
-    static const auto function = Lookup<AdjustWindowRectExForDpiFunction>(User32(), "AdjustWindowRectExForDpi");
+    static const auto function = LookUp<AdjustWindowRectExForDpiFunction>(User32(), "AdjustWindowRectExForDpi");
     return function;
 }
 
 // Windows 8.1: the DPI of a monitor, from the shell's scaling library,
 // loaded only where GetDpiForWindow is missing.
 UINT MonitorDpiOf(HWND window) {
-    static const auto monitorFromWindow = Lookup<MonitorFromWindowFunction>(User32(), "MonitorFromWindow");
-    static const auto getDpiForMonitor =
-        Lookup<GetDpiForMonitorFunction>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+    static const auto monitorFromWindow = LookUp<MonitorFromWindowFunction>(User32(), "MonitorFromWindow");
+    static const auto getDpiForMonitor = LookUpSystem<GetDpiForMonitorFunction>("shcore.dll", "GetDpiForMonitor");
     if (!monitorFromWindow || !getDpiForMonitor)
         return 0;
     UINT x = 0, y = 0;

@@ -1,7 +1,5 @@
 #include "ui/win32/fallible_calls.h"
 
-#include "ui/win32/windows_failure.h"
-
 namespace tarnvel {
 
 ResourceBytes ReadEmbeddedResource(int resourceId) {
@@ -18,11 +16,6 @@ ResourceBytes ReadEmbeddedResource(int resourceId) {
 FallibleCalls& Win32Calls() {
     static FallibleCalls calls;
     return calls;
-}
-
-void ThrowWindowsFailure(const std::string& what, const char* call) {
-    const DWORD code = ::GetLastError();
-    throw WindowsFailure(what + " could not be made (" + call + " error==" + std::to_string(code) + ").");
 }
 
 }  // namespace tarnvel

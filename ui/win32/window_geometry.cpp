@@ -23,7 +23,10 @@ RECT PixelRect(const TwipRect& place, const DisplayScale& scale) {
 
 WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const DisplayScale& scale,
                      const char* text) {
-    const RECT pixels = PixelRect(place, scale);
+    return ChildSpecAt(parent, id, PixelRect(place, scale), style, text);
+}
+
+WindowSpec ChildSpecAt(HWND parent, int id, const RECT& pixels, DWORD style, const char* text) {
     WindowSpec spec;
     spec.title = text;
     spec.style = WS_CHILD | WS_VISIBLE | style;

@@ -16,6 +16,9 @@ struct TwipRect {
 // The pixel rectangle of a twip rectangle.
 RECT PixelRect(const TwipRect& place, const DisplayScale& scale);
 
+// A child window at a pixel rectangle of its parent's client area.
+WindowSpec ChildSpecAt(HWND parent, int id, const RECT& pixels, DWORD style, const char* text = "");
+
 // A child window at a twip rectangle of its parent's client area.
 WindowSpec ChildSpec(HWND parent, int id, const TwipRect& place, DWORD style, const DisplayScale& scale,
                      const char* text = "");

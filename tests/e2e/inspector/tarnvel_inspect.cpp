@@ -12,6 +12,8 @@
 //   tarnvel_inspect setclip TEXT       puts TEXT on the clipboard
 //   tarnvel_inspect dpichanged CLASS DPI  tells that window its DPI changed
 //                                      (WM_DPICHANGED, with no suggested rectangle)
+//   tarnvel_inspect acc CLASS          what Active Accessibility tells of that window and its controls
+//   tarnvel_inspect accdo CLASS ID     does the default action of a control (ID 0: the window)
 //   tarnvel_inspect serve              reads such commands from stdin, one a line
 //
 // The serve mode exists because starting a process under Wine costs far more
@@ -26,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "accessible_objects.h"
 #include "json_out.h"
 
 namespace tarnvel_inspect {
@@ -66,8 +69,8 @@ std::wstring TextOf(HWND window) {
         return {};
     std::vector<wchar_t> buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                          SMTO_ABORTIFHUNG, MessageTimeoutMs(), &copied);
+    ::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                          MessageTimeoutMs(), &copied);
     return std::wstring(buffer.data(), copied);
 }
 
@@ -209,6 +212,7 @@ std::string Tree(const std::wstring& className) {
     // The owning thread's focus, which may be in another of its windows, and
     // its modal loops: a menu being tracked, a window being moved or sized.
     json.Key("focus").Num(HandleValue(focus));
+    json.Key("foreground").Num(HandleValue(::GetForegroundWindow()));
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &thread);
@@ -414,6 +418,32 @@ std::string DpiChanged(const std::string& argument) {
     return json.Text();
 }
 
+std::string Accessible(const std::wstring& className) {
+    HWND top = FindTopLevel(className);
+    if (!top)
+        return Error("no window of class " + ToUtf8(className));
+    Json json;
+    WriteAccessibleTree(json, top, Descendants(top));
+    return json.Text();
+}
+
+std::string AccessibleAction(const std::string& argument) {
+    char className[256] = {};
+    int id = 0;
+    if (std::sscanf(argument.c_str(), "%255s %d", className, &id) != 2)
+        return Error("usage: accdo CLASS ID");
+    HWND top = FindTopLevel(Widen(className));
+    HWND target = top && id ? nullptr : top;
+    for (HWND control : top&& id ? Descendants(top) : std::vector<HWND>())
+        if (::GetDlgCtrlID(control) == id)
+            target = control;
+    if (!target)
+        return Error("no such window or control: " + argument);
+    Json json;
+    json.BeginObject().Key("hr").Num(DoDefaultAction(target)).EndObject();
+    return json.Text();
+}
+
 // One command: its name, and the rest of the line as its argument.
 std::string Run(const std::string& command, const std::string& argument) {
     if (command == "windows")
@@ -436,6 +466,10 @@ std::string Run(const std::string& command, const std::string& argument) {
         return SetClipboard(Widen(argument));
     if (command == "dpichanged")
         return DpiChanged(argument);
+    if (command == "acc")
+        return Accessible(Widen(argument));
+    if (command == "accdo")
+        return AccessibleAction(argument);
     return Error("unknown command: " + command);
 }
 
@@ -468,8 +502,10 @@ void Serve() {
 int main(int argc, char** argv) {
     using namespace tarnvel_inspect;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tarnvel_inspect windows|tree CLASS|region CLASS|msgbox [--press]|"
-                             "at X Y|guires PID|count PID|dpi|setclip TEXT|dpichanged CLASS DPI|serve\n");
+        std::fprintf(stderr,
+                     "usage: tarnvel_inspect windows|tree CLASS|region CLASS|msgbox [--press]|"
+                     "at X Y|guires PID|count PID|dpi|setclip TEXT|dpichanged CLASS DPI|acc CLASS|"
+                     "accdo CLASS ID|serve\n");
         return 2;
     }
     const std::string command = argv[1];

@@ -1,0 +1,19 @@
+#pragma once
+// Whether Windows' high-contrast mode is on: the texts a person reads then
+// take the system's colours, which the user chose to be legible, in place
+// of the program's own. Windows says when the setting or the colours change
+// (WM_SETTINGCHANGE, WM_SYSCOLORCHANGE).
+
+#include <windows.h>
+
+namespace tarnvel {
+
+bool HighContrastOn();
+
+// A test's stand-in for the system's answer; null gives the system's again.
+void AnswerHighContrastWith(bool (*answer)());
+
+// A text's colour: its own, or the system's button text in high contrast.
+COLORREF TextColour(COLORREF own);
+
+}  // namespace tarnvel
