@@ -32,18 +32,21 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import pe_file  # noqa: E402
 from pe_file import PeFile, PeFormatError  # noqa: E402
 
-# shcore.dll: Windows 8.1's per-monitor DPI, loaded from the system folder.
+# shcore.dll: Windows 8.1's per-monitor DPI; oleacc.dll: what a screen
+# reader is told of the link, the alert and the close button. Both loaded
+# from the system folder.
 ALLOWED_DLLS = {f"{name}.dll" for name in
                 ("kernel32", "user32", "gdi32", "advapi32", "shell32", "ole32", "oleaut32", "comctl32", "msvcrt",
-                 "shcore")}
+                 "shcore", "oleacc")}
 
 # Imports that load a DLL at run time, with what in the program uses each.
 # Anything else of this kind fails the check until it is understood.
 EXPLAINED_LOADERS = {
-    "LoadLibraryA": "the About window loads ole32.dll and oleaut32.dll (its picture) and shell32.dll (its link) "
-                    "by plain name when they are first needed; where user32.dll lacks GetDpiForWindow (before "
-                    "Windows 10), shcore.dll from the system folder for the monitors' DPI; crtbegin.o of libgcc takes a reference to "
-                    "libgcc_s_dw2-1.dll only after GetModuleHandleA found it already loaded",
+    "LoadLibraryA": "ole32.dll and oleaut32.dll (the About picture, a screen reader's questions), shell32.dll "
+                    "(the link) and oleacc.dll (a screen reader's questions), each from the system folder when "
+                    "first needed; on the NT family where user32.dll lacks GetDpiForWindow (before Windows 10), "
+                    "shcore.dll from the system folder for the monitors' DPI; crtbegin.o of libgcc takes a "
+                    "reference to libgcc_s_dw2-1.dll only after GetModuleHandleA found it already loaded",
     "LoadLibraryW": "mingw-w64's rand_s fallback: loads advapi32.dll by plain name (a KnownDLL); "
                     "reached only through std::random_device, which the program does not use",
 }
