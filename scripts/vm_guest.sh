@@ -21,12 +21,17 @@ job=$2
 mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
-mkdir -p /dev/pts /dev/shm
+mkdir -p /dev/pts /dev/shm /dev/project
 mount -t devpts devpts /dev/pts
+# The project folder stays in view where memory covers a folder it lies in
+# (a clone in /tmp or /root).
+mount --bind "$project" /dev/project
 for folder in /dev/shm /tmp /run /root /var/tmp /var/lib/xkb; do
     mount -t tmpfs -o size=75% tmpfs "$folder"
 done
 chmod 1777 /tmp /var/tmp /dev/shm
+mkdir -p "$project"
+mount --bind /dev/project "$project"
 read -r uid gid <"$job/user"
 echo "== tarnvel-vm: the command begins" >/dev/console
 # The share's build folder stays reachable here while memory covers it.
