@@ -7,7 +7,6 @@ namespace {
 
 struct OleState {
     OleFunctions functions;
-    decltype(&::OleUninitialize) oleUninitialize = nullptr;
     bool tried = false;
     bool started = false;
 };
@@ -26,22 +25,14 @@ const OleFunctions* StartOle() {
         HMODULE ole32 = LoadSystemLibrary("ole32.dll");
         HMODULE oleaut32 = LoadSystemLibrary("oleaut32.dll");
         const auto oleInitialize = LookUp<decltype(&::OleInitialize)>(ole32, "OleInitialize");
-        ole.oleUninitialize = LookUp<decltype(&::OleUninitialize)>(ole32, "OleUninitialize");
         OleFunctions& f = ole.functions;
         f.createStreamOnHGlobal = LookUp<decltype(&::CreateStreamOnHGlobal)>(ole32, "CreateStreamOnHGlobal");
         f.oleLoadPicture = LookUp<decltype(&::OleLoadPicture)>(oleaut32, "OleLoadPicture");
         f.sysAllocString = LookUp<decltype(&::SysAllocString)>(oleaut32, "SysAllocString");
-        ole.started = oleInitialize && ole.oleUninitialize && f.createStreamOnHGlobal && f.oleLoadPicture &&
-                      f.sysAllocString && SUCCEEDED(oleInitialize(nullptr));
+        ole.started = oleInitialize && f.createStreamOnHGlobal && f.oleLoadPicture && f.sysAllocString &&
+                      SUCCEEDED(oleInitialize(nullptr));
     }
     return ole.started ? &ole.functions : nullptr;
-}
-
-void EndOleIfStarted() {
-    OleState& ole = Ole();
-    if (ole.started)
-        ole.oleUninitialize();
-    ole.started = false;
 }
 
 }  // namespace tarnvel

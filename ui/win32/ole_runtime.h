@@ -1,7 +1,9 @@
 #pragma once
 // OLE, loaded and started the first time something needs it (decoding the
 // About picture, answering a screen reader), so that start-up does without
-// it; ended once as the program ends.
+// it. It is not ended before the process ends: a screen reader may still
+// hold one of the program's objects then, and ending OLE would wait for its
+// release, which only the message loop that has just ended could take.
 
 #include <windows.h>
 #include <ole2.h>
@@ -17,8 +19,5 @@ struct OleFunctions {
 
 // Loads and starts OLE on this thread once; null when it is not there.
 const OleFunctions* StartOle();
-
-// Ends OLE if it was started; once, as the program ends.
-void EndOleIfStarted();
 
 }  // namespace tarnvel
