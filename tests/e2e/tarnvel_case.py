@@ -82,11 +82,15 @@ class Harness:
         self.config = config
         self.session = Session(config)
         self.desktop = Desktop(config, self.session)
+        # A test that let the program end the session: Wine ends the
+        # session's processes, the inspector too, a moment after the program.
+        self.session_may_have_ended = False
 
     def ensure_session(self):
-        if not self.session.alive():
+        if self.session_may_have_ended or not self.session.alive():
             self.session.stop()
             self.session.start()
+            self.session_may_have_ended = False
 
 
 HARNESS = None  # set by run_e2e.py
@@ -113,6 +117,7 @@ class TarnvelCase(unittest.TestCase):
         self.config = HARNESS.config
         self.desktop = HARNESS.desktop
         HARNESS.ensure_session()
+        HARNESS.session_may_have_ended = self.allow_session_end
         self.name = self.id().rsplit(".", 1)[-1]
         self.config.artifacts.mkdir(parents=True, exist_ok=True)
         wait_until(lambda: not self.all_windows(MAIN), 10, "no program window left from before")
