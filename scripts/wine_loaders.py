@@ -9,9 +9,10 @@ the 64-bit loader, started directly with WINELOADER naming it, runs 64-bit
 prefixes and programs as usual.
 
 So the choice is made once per run by trying the 32-bit loader itself
-(`--version`), or forced to "it cannot run" with TARNVEL_NO_WINE32=1. The answer is kept in the environment (TARNVEL_WINE32 and
-TARNVEL_WINE32_WHY), so every script and helper a run starts follows the same
-choice without trying again:
+(`--version`), or forced to "it cannot run" with TARNVEL_NO_WINE32=1. The
+answer is kept in the environment (TARNVEL_WINE32 and TARNVEL_WINE32_WHY),
+so every script and helper a run starts follows the same choice without
+trying again:
 - the 32-bit loader runs: every prefix goes through `wine`, as on any
   Debian machine with Wine's 32-bit part;
 - it does not: the i686 program cannot run here, and 64-bit prefixes get the
@@ -75,17 +76,17 @@ def decide(env=None, loaders=None):
     process's environment) when a caller decided already; else tried once
     and kept in this process's environment, which the programs it starts
     inherit, and in env."""
-    for known in ([env] if env is not None else []) + [os.environ]:
+    environments = ([env] if env is not None else []) + [os.environ]
+    for known in environments:
         if known.get(DECISION) in ("runs", "fails"):
             return known[DECISION] == "runs", known.get(DECISION_WHY, "")
-    forced = ([env] if env is not None else []) + [os.environ]
-    if any(known.get(FORCED) == "1" for known in forced):
+    if any(known.get(FORCED) == "1" for known in environments):
         runs, why = False, f"this machine is taken as one that cannot run 32-bit programs ({FORCED}=1)"
     else:
         runs, why = try_loader((loaders or launcher_loaders())["wine32"])
         if not runs:
             why = f"this machine cannot run 32-bit programs ({why})"
-    for known in ([env] if env is not None else []) + [os.environ]:
+    for known in environments:
         known[DECISION], known[DECISION_WHY] = ("runs" if runs else "fails"), why
     return runs, why
 

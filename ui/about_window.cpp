@@ -178,8 +178,9 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             MoveToSuggestedCorner(Handle(), lParam);
             return 0;
         case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:  // high contrast may have come or gone
-            LayOut();
+        case WM_SETTINGCHANGE:
+            if (HighContrastMayHaveChanged(message, wParam))
+                LayOut();
             return Default(message, wParam, lParam);
         case WM_COMMAND:  // Esc, through the dialog keys, closes the window
             if (LOWORD(wParam) == IDCANCEL)

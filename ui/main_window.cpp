@@ -32,7 +32,7 @@ constexpr TwipRect kImage1{1800, 480, 315, 315};
 constexpr TwipRect kImage2{1140, 3960, 480, 480};
 
 enum class Kind { kLabel, kField, kButton, kCloseButton };
-enum class Font { kNone, kMingButton, kDefault };
+enum class Font { kNone, kMingField, kMingButton, kDefault };
 
 // The controls with windows, on the skin, in twips. In this order they are
 // made, lie in z-order and take the keyboard focus: each field comes just
@@ -48,11 +48,11 @@ struct ControlSpec {
 };
 constexpr ControlSpec kControls[] = {
     {IDC_LABEL1_0, Kind::kLabel, "Hour", {600, 2760, 495, 255}, Font::kNone, "The Hour label"},
-    {IDC_TEXT1_0, Kind::kField, "", {480, 3000, 495, 375}, Font::kNone, "The hours field"},
+    {IDC_TEXT1_0, Kind::kField, "", {480, 3000, 495, 375}, Font::kMingField, "The hours field"},
     {IDC_LABEL1_1, Kind::kLabel, "Min", {1253, 2760, 495, 255}, Font::kNone, "The Min label"},
-    {IDC_TEXT1_1, Kind::kField, "", {1145, 3000, 495, 375}, Font::kNone, "The minutes field"},
+    {IDC_TEXT1_1, Kind::kField, "", {1145, 3000, 495, 375}, Font::kMingField, "The minutes field"},
     {IDC_LABEL1_2, Kind::kLabel, "Sec", {1920, 2760, 495, 255}, Font::kNone, "The Sec label"},
-    {IDC_TEXT1_2, Kind::kField, "", {1800, 3000, 495, 375}, Font::kNone, "The seconds field"},
+    {IDC_TEXT1_2, Kind::kField, "", {1800, 3000, 495, 375}, Font::kMingField, "The seconds field"},
     {IDC_COMMAND1, Kind::kButton, "Start", {480, 3480, 855, 255}, Font::kMingButton, "The Start button"},
     {IDC_COMMAND2, Kind::kButton, "Reset", {1440, 3480, 855, 255}, Font::kMingButton, "The Reset button"},
     {IDC_COMMAND3, Kind::kButton, "About", {1440, 3720, 855, 240}, Font::kDefault, "The About button"},
@@ -111,14 +111,15 @@ void MainWindow::CreateFonts() {
 }
 
 HFONT MainWindow::FontOf(int id) const {
-    const ControlSpec& spec = SpecOf(id);
-    switch (spec.kind == Kind::kField ? Font::kNone : spec.font) {
+    switch (SpecOf(id).font) {
+        case Font::kMingField:
+            return mingFieldFont_.get();
         case Font::kMingButton:
             return mingButtonFont_.get();
         case Font::kDefault:
             return DefaultGuiFont(scale_);
         default:
-            return spec.kind == Kind::kField ? mingFieldFont_.get() : nullptr;
+            return nullptr;
     }
 }
 
@@ -141,14 +142,10 @@ void MainWindow::LayOutControls() {
     const HWND skin = pic1_.Handle();
     for (const ControlSpec& spec : kControls) {
         const RECT place = PlaceOf(spec.id);
-        if (HWND made = ::GetDlgItem(skin, spec.id)) {
-            ::SetWindowPos(made, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
-            if (HFONT font = FontOf(spec.id))
-                ::SendMessageA(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-            continue;
-        }
-        CreateControl(spec.id, place);
+        if (HWND made = ::GetDlgItem(skin, spec.id))
+            PlaceChildAt(made, place, FontOf(spec.id));
+        else
+            CreateControl(spec.id, place);
     }
 }
 
@@ -277,8 +274,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDpiChanged(ScaleOfDpiChange(wParam), lParam);
             return 0;
         case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:  // high contrast may have come or gone
-            CreateDrawnControls();
+        case WM_SETTINGCHANGE:
+            if (HighContrastMayHaveChanged(message, wParam))
+                CreateDrawnControls();
             return Default(message, wParam, lParam);
         case WM_CLOSE:
             ::DestroyWindow(Handle());

@@ -70,9 +70,11 @@ LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             MoveToSuggestedCorner(Handle(), lParam);
             return 0;
         case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:  // high contrast may have come or gone
-            label1_.textColour = TextColour(kDarkRed);
-            label1Window_.Redraw();
+        case WM_SETTINGCHANGE:
+            if (HighContrastMayHaveChanged(message, wParam)) {
+                label1_.textColour = TextColour(kDarkRed);
+                label1Window_.Redraw();
+            }
             return Default(message, wParam, lParam);
         case WM_GETOBJECT:
             return AnswerGetObject(Handle(), wParam, lParam, kAlert);

@@ -35,8 +35,7 @@ void LabelControl::MakeLink(std::function<void()> open) {
 }
 
 void LabelControl::Place(const RECT& place) {
-    ::SetWindowPos(Handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceChildAt(Handle(), place);
     Redraw();
 }
 

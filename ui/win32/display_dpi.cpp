@@ -17,11 +17,6 @@ constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 // Whether the functions of later Windows may be looked up: on the NT family only.
 bool lookUpNewerFunctions = false;
 
-HMODULE User32() {
-    static const HMODULE user32 = ::GetModuleHandleA("user32");  // ".dll" is implied
-    return user32;
-}
-
 // Windows 10 1607 and later.
 GetDpiForWindowFunction GetDpiForWindowOnce() {
     static const auto function = LookUp<GetDpiForWindowFunction>(User32(), "GetDpiForWindow");

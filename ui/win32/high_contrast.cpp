@@ -22,6 +22,10 @@ void AnswerHighContrastWith(bool (*answer)()) {
     highContrastAnswer = answer ? answer : &SystemSaysHighContrast;
 }
 
+bool HighContrastMayHaveChanged(UINT message, WPARAM wParam) {
+    return message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST);
+}
+
 COLORREF TextColour(COLORREF own) {
     return HighContrastOn() ? ::GetSysColor(COLOR_BTNTEXT) : own;
 }

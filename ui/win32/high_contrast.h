@@ -13,6 +13,11 @@ bool HighContrastOn();
 // A test's stand-in for the system's answer; null gives the system's again.
 void AnswerHighContrastWith(bool (*answer)());
 
+// Whether the message says high contrast or the system's colours may have
+// changed: Windows sends WM_SETTINGCHANGE for every setting, and names this
+// one in wParam.
+bool HighContrastMayHaveChanged(UINT message, WPARAM wParam);
+
 // A text's colour: its own, or the system's button text in high contrast.
 COLORREF TextColour(COLORREF own);
 

@@ -14,4 +14,9 @@ HMODULE LoadSystemLibrary(const char* name) {
     return ::LoadLibraryA(path);
 }
 
+HMODULE User32() {
+    static const HMODULE user32 = ::GetModuleHandleA("user32");  // ".dll" is implied
+    return user32;
+}
+
 }  // namespace tarnvel

@@ -19,6 +19,9 @@ Function LookUp(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
+// user32, which every window program has loaded.
+HMODULE User32();
+
 // The function `name` of a system library, loaded when first asked for.
 template <class Function>
 Function LookUpSystem(const char* library, const char* name) {

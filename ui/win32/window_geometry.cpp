@@ -76,10 +76,14 @@ void SetClientSize(HWND window, int clientWidthTwips, int clientHeightTwips, con
 }
 
 void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScale& scale) {
-    const RECT pixels = PixelRect(place, scale);
+    PlaceChildAt(child, PixelRect(place, scale), font);
+}
+
+void PlaceChildAt(HWND child, const RECT& pixels, HFONT font) {
     ::SetWindowPos(child, nullptr, pixels.left, pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (font)
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void MoveToSuggestedCorner(HWND window, LPARAM suggested) {

@@ -36,6 +36,10 @@ void SetClientSize(HWND window, int clientWidthTwips, int clientHeightTwips, con
 // the font (redrawn).
 void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScale& scale);
 
+// Moves a child to a pixel rectangle of its parent's client area and, where
+// there is one, gives it the font (redrawn).
+void PlaceChildAt(HWND child, const RECT& pixels, HFONT font = nullptr);
+
 // Moves a top-level window, laid out again for a new DPI, to the corner of
 // the rectangle Windows suggests with the change (whose size is the
 // window's old size scaled, the layout's give or take a pixel of rounding);
