@@ -9,6 +9,7 @@ program itself gives them."""
 
 import time
 
+from desktop_input import read_pixels, share_of
 from tarnvel_case import (ABOUT_WINDOW, DRAWN, FIELDS, HOME_PAGE, ID, MAIN, NOTICE, OPTIONS_WINDOW, RESET, SECONDS,
                           START, TarnvelCase)
 from test_windows import MODES
@@ -159,5 +160,8 @@ class KeyboardAlone(AccessibleCase):
         wait_until(lambda: self.focused() == ID["IDC_COMMAND3"], 3, "the focus back on the About button")
         self.keys("Tab", "Tab")
         self.assertEqual(self.focused(), CLOSE)
+        shown = read_pixels(self.screenshot("close-focused", self.control(CLOSE)["rect"]))
+        self.assertGreater(share_of(shown, lambda r, g, b: r > 150 and g < 90 and b < 90), 0.2,
+                           "the focused close button no longer shows the close picture")
         self.keys("Return")
         self.assertTrue(self.program.wait_exit(10), "Enter on the close button did not end the program")

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "ui/controls/dialog_keys.h"
 #include "ui/win32/accessible_object.h"
 #include "ui/win32/window_geometry.h"
 
@@ -11,14 +12,6 @@ namespace tarnvel {
 namespace {
 
 constexpr AccessibleKind kLink{ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED, L"Jump"};
-
-bool IsFirstPress(LPARAM keyData) {
-    return (keyData & 0x40000000) == 0;  // not a repeat of a key held down
-}
-
-bool IsOpeningKey(const MSG* message) {
-    return message && message->message == WM_KEYDOWN && (message->wParam == VK_RETURN || message->wParam == VK_SPACE);
-}
 
 }  // namespace
 
@@ -75,7 +68,7 @@ LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return CallOriginal(message, wParam, lParam);
     switch (message) {
         case WM_GETDLGCODE:  // Enter and Space are the link's, not the dialog keys'
-            if (IsOpeningKey(reinterpret_cast<const MSG*>(lParam)))
+            if (AsksAboutKey(lParam, VK_RETURN) || AsksAboutKey(lParam, VK_SPACE))
                 return DLGC_WANTMESSAGE;
             return CallOriginal(message, wParam, lParam);
         case WM_KEYDOWN:

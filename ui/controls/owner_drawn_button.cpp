@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "ui/controls/dialog_keys.h"
 #include "ui/win32/accessible_object.h"
 
 namespace tarnvel {
@@ -22,8 +23,17 @@ LRESULT OwnerDrawnButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return AnswerGetObject(Handle(), wParam, lParam, kPushButton);
         case kWmDoDefaultAction:
             return CallOriginal(BM_CLICK, 0, 0);
-        case WM_GETDLGCODE:  // a push button, which Enter presses as Space does
-            return CallOriginal(message, wParam, lParam) | DLGC_UNDEFPUSHBUTTON;
+        // Enter is the button's own: a button that told the dialog manager it
+        // is a push button would be made the default one as it takes the
+        // focus, and that new style would end its drawing by its owner.
+        case WM_GETDLGCODE:
+            return CallOriginal(message, wParam, lParam) | (AsksAboutKey(lParam, VK_RETURN) ? DLGC_WANTMESSAGE : 0);
+        case WM_KEYDOWN:
+            if (wParam != VK_RETURN)
+                return CallOriginal(message, wParam, lParam);
+            if (IsFirstPress(lParam))
+                CallOriginal(BM_CLICK, 0, 0);
+            return 0;
         default:
             return CallOriginal(message, wParam, lParam);
     }
