@@ -19,10 +19,16 @@ done
 
 echo "setup: installing ${missing[*]}"
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    # Never waits on a password: without root, sudo must work as it is.
+    if ! command -v sudo >/dev/null || ! sudo -n true 2>/dev/null; then
+        echo "setup: installing needs root: run \`sudo apt-get install ${missing[*]}\` (after \`sudo dpkg --add-architecture i386\`), or run this as root" >&2
+        exit 1
+    fi
+    SUDO="sudo -n"
+fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null

@@ -8,14 +8,37 @@
 # of 2,000 random actions (TARNVEL_SOAK_SEED picks another seed); screens
 # under two code pages; and last, that no test changed the template Wine
 # prefixes. Where this machine cannot run 32-bit programs, the suites that
-# need the i686 program under Wine are skipped by name, with the reason.
+# need the i686 program under Wine run in a virtual machine, or are skipped
+# by name, with the reason, where that cannot start either.
 # Ends with the suites that ran and those skipped, then
 # `N passed, N failed, N skipped`.
+#   scripts/test.sh [--suite TEXT]... [--repeat N] [--timeout S]
+# With --suite, only the suites whose names hold TEXT run, each N times
+# with --repeat (to find a check that fails now and then).
+# One run at a time in a clone: a second one says so and ends at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
 mkdir -p "$root/build"
+lock="$root/build/test-run.lock"
+if ! mkdir "$lock" 2>/dev/null; then
+    holder=$(cat "$lock/pid" 2>/dev/null || true)
+    [ -n "$holder" ] || { sleep 1; holder=$(cat "$lock/pid" 2>/dev/null || true); }
+    if [ -n "$holder" ] && kill -0 "$holder" 2>/dev/null; then
+        echo "test: a run of the test command is going on in this clone already (process $holder); wait for it to end" >&2
+        exit 1
+    fi
+    rm -rf "$lock"  # left by a run that was killed
+    mkdir "$lock"
+fi
+echo $$ >"$lock/pid"
+runner=
+trap '[ -z "$runner" ] || kill -TERM "$runner" 2>/dev/null; wait "$runner" 2>/dev/null; rm -rf "$lock"; exit 1' TERM INT
+trap 'rm -rf "$lock"' EXIT
+"$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-source "$root/scripts/xvfb.sh"
 eval "$(python3 "$root/scripts/wine_loaders.py" decide)"
-python3 "$root/scripts/test_suites.py" run
+# In the background, so that a SIGTERM to this script reaches the runner,
+# which stops its suites with everything they started.
+python3 "$root/scripts/test_suites.py" run "$@" &
+runner=$!
+wait "$runner"

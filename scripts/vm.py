@@ -17,17 +17,27 @@ build/vm; nothing is installed) and a small initramfs of busybox and the
 
     scripts/vm.py prepare          # kernel and initramfs in build/vm (once)
     scripts/vm.py probe            # exits 0 when the machine starts and runs a command
-    scripts/vm.py run -- COMMAND   # COMMAND, from the project folder, in the machine
+    scripts/vm.py run [--timeout S] [--name NAME] -- COMMAND
+                                   # COMMAND, from the project folder, in the machine
+
+Every wait has a deadline that fires whether or not the guest prints: on
+it, and on Ctrl+C or SIGTERM, QEMU is ended and waited for, and the line
+says what ran out of time. QEMU also dies with the process that started it.
 """
 
+import ctypes
 import hashlib
 import json
 import os
+import queue
 import re
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
+import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -37,6 +47,8 @@ GUEST_SCRIPT = ROOT / "scripts" / "vm_guest.sh"
 # virtio_pci finds the shared folders, 9pnet_virtio carries 9p over them, 9p mounts them.
 MODULES = ["virtio_pci", "9pnet_virtio", "9p"]
 MEMORY_MB = 4096
+# The probe boots a machine and runs `true`: about 5 s, far longer on a loaded machine.
+PROBE_SECONDS = 300
 CPUS = 2
 # The guest's clocks run at the host's pace, its programs about three times slower.
 SLOWDOWN = 3
@@ -77,8 +89,14 @@ class VmError(RuntimeError):
     """The virtual machine could not be made or started; the message says why."""
 
 
-def run_quietly(command, **kwargs):
-    done = subprocess.run(command, capture_output=True, text=True, errors="replace", **kwargs)
+def run_quietly(command, timeout=600, **kwargs):
+    try:
+        done = subprocess.run(command, capture_output=True, text=True, errors="replace", timeout=timeout,
+                              stdin=subprocess.DEVNULL, **kwargs)
+    except subprocess.TimeoutExpired:
+        raise VmError(f"`{' '.join(map(str, command))}` gave no answer in {timeout} s") from None
+    except OSError as error:
+        raise VmError(f"`{command[0]}` cannot run: {error.strerror or error}") from None
     if done.returncode != 0:
         said = (done.stderr or done.stdout).strip().splitlines()
         raise VmError(f"`{' '.join(map(str, command))}` exited {done.returncode}" + (f": {said[-1]}" if said else ""))
@@ -93,7 +111,8 @@ def kernel_package():
         if named:
             return named.group(1)
         if attempt == 0:  # no package lists yet on a fresh machine
-            run_quietly(["sudo", "apt-get", "update", "-q"] if os.geteuid() else ["apt-get", "update", "-q"])
+            run_quietly(["sudo", "-n", "apt-get", "update", "-q"] if os.geteuid() else ["apt-get", "update", "-q"],
+                        timeout=600)
     raise VmError("apt-cache knows no package behind linux-image-amd64")
 
 
@@ -159,26 +178,31 @@ def prepare(vm_dir=VM_DIR):
         package = stamp_file.read_text().split()[0]
         if stamp_file.read_text() == stamp_of(package):
             return kernel, initrd
-    for tool in ("qemu-system-x86_64", "apt-get", "dpkg-deb", "depmod"):
+    for tool, package in (("apt-get", "apt"), ("dpkg-deb", "dpkg"), ("depmod", "kmod")):
         if not shutil.which(tool) and not Path("/sbin", tool).exists():
-            raise VmError(f"{tool} is not installed (scripts/setup.sh installs it)")
+            raise VmError(f"{tool} is not installed: install the package {package} (scripts/setup.sh does)")
     if not Path("/bin/busybox").is_file():
-        raise VmError("busybox-static is not installed (scripts/setup.sh installs it)")
+        raise VmError("busybox is not installed: install the package busybox-static (scripts/setup.sh does)")
     package = kernel_package()
-    work = vm_dir / "making"
-    shutil.rmtree(work, ignore_errors=True)
-    work.mkdir(parents=True)
-    print(f"vm: making the guest's kernel and initramfs from {package} (once)", flush=True)
-    run_quietly(["apt-get", "download", package], cwd=work)
-    deb = next(work.glob("*.deb"))
-    run_quietly(["dpkg-deb", "-x", str(deb), str(work / "tree")])
-    version = package[len("linux-image-"):]
-    depmod = shutil.which("depmod") or "/sbin/depmod"
-    run_quietly([depmod, "-b", str(work / "tree"), version])
-    shutil.copy(work / "tree" / "boot" / f"vmlinuz-{version}", kernel)
-    initrd.write_bytes(initramfs(work / "tree", version))
-    stamp_file.write_text(stamp_of(package))
-    shutil.rmtree(work)
+    vm_dir.mkdir(parents=True, exist_ok=True)
+    work = Path(tempfile.mkdtemp(prefix="making-", dir=vm_dir))
+    work.chmod(0o755)  # apt-get download writes as its own user
+    try:
+        print(f"vm: making the guest's kernel and initramfs from {package} (once)", flush=True)
+        run_quietly(["apt-get", "download", package], cwd=work)
+        deb = next(work.glob("*.deb"))
+        run_quietly(["dpkg-deb", "-x", str(deb), str(work / "tree")])
+        version = package[len("linux-image-"):]
+        depmod = shutil.which("depmod") or "/sbin/depmod"
+        run_quietly([depmod, "-b", str(work / "tree"), version])
+        # Written beside and renamed, so that a reader sees the old files or the new ones, never half of one.
+        shutil.copy(work / "tree" / "boot" / f"vmlinuz-{version}", work / "vmlinuz")
+        (work / "initrd.img").write_bytes(initramfs(work / "tree", version))
+        (work / "made-from").write_text(stamp_of(package))
+        for name in ("vmlinuz", "initrd.img", "made-from"):
+            os.replace(work / name, vm_dir / name)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
     return kernel, initrd
 
 
@@ -204,25 +228,72 @@ def qemu_command(kernel, initrd, job):
             "-device", "virtio-9p-pci,fsdev=project,mount_tag=project"]
 
 
-def run(command, timeout=3600, env=None, out=sys.stdout):
+class Stopped(Exception):
+    """SIGTERM reached this process while a machine ran."""
+
+
+def _stop_on_sigterm(signum, frame):
+    raise Stopped()
+
+
+def _die_with_parent():
+    """In the child, before QEMU starts: the kernel kills it when the process
+    that started it ends, however that ends (PR_SET_PDEATHSIG)."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)
+
+
+def end_machine(machine):
+    """Ends QEMU and waits for it, whatever state it is in."""
+    if machine.poll() is None:
+        machine.kill()
+    machine.wait()
+
+
+def machine_lines(machine, lines):
+    """Passes the machine's output lines on to a queue, then None at its end."""
+    for line in iter(machine.stdout.readline, b""):
+        lines.put(line)
+    lines.put(None)
+
+
+def run(command, timeout=3600, env=None, out=sys.stdout, name=None, machine_command=None):
     """Runs command in a fresh virtual machine, its output passed on to out
-    as it comes; returns its exit code. Raises VmError when the machine
-    does not start or ends without an answer."""
+    as it comes; returns its exit code. Raises VmError when the machine does
+    not start, ends without an answer or runs past its deadline, which fires
+    whether or not it prints; QEMU is ended and waited for on every path out.
+    machine_command stands in for QEMU's (given the job folder), in tests."""
+    what = name or shlex.join(command)
     if " " in str(ROOT):
         raise VmError(f"the project folder's path has a blank, which the kernel's command line cannot carry: {ROOT}")
-    kernel, initrd = prepare()
+    if machine_command is None:
+        if not shutil.which("qemu-system-x86_64"):
+            raise VmError("qemu-system-x86_64 is not installed: install the package qemu-system-x86 "
+                          "(scripts/setup.sh does)")
+        kernel, initrd = prepare()
+        machine_command = lambda job: qemu_command(kernel, initrd, job)  # noqa: E731
     jobs = VM_DIR / "jobs"
     jobs.mkdir(parents=True, exist_ok=True)
-    job = jobs / f"{os.getpid()}-{time.monotonic_ns()}"
-    job.mkdir()
+    job = Path(tempfile.mkdtemp(prefix=f"{os.getpid()}-", dir=jobs))
     (job / "job.sh").write_text(job_script(command, dict(os.environ if env is None else env)))
     (job / "user").write_text(f"{os.getuid()} {os.getgid()}\n")
+    on_main_thread = threading.current_thread() is threading.main_thread()
+    if on_main_thread:
+        previous = signal.signal(signal.SIGTERM, _stop_on_sigterm)
+    machine = None
     try:
-        machine = subprocess.Popen(qemu_command(kernel, initrd, job), stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        machine = subprocess.Popen(machine_command(job), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+        lines = queue.Queue()
+        threading.Thread(target=machine_lines, args=(machine, lines), daemon=True).start()
         deadline = time.monotonic() + timeout
         said, running = [], None  # the firmware's and the kernel's words are kept apart from the command's
-        for line in iter(machine.stdout.readline, b""):
+        while True:
+            try:
+                line = lines.get(timeout=max(0.0, deadline - time.monotonic()))
+            except queue.Empty:
+                raise VmError(f"{what}: no end in {timeout} s; the virtual machine was stopped") from None
+            if line is None:
+                break
             text = line.decode("utf-8", "replace").replace("\r", "")
             if JOB_BEGINS in text or JOB_ENDS in text:  # the firmware's screen codes may come first
                 running = JOB_BEGINS in text
@@ -231,16 +302,19 @@ def run(command, timeout=3600, env=None, out=sys.stdout):
                 out.flush()
             elif text.strip():
                 said.append(text.strip())
-            if time.monotonic() > deadline:
-                machine.kill()
-                raise VmError(f"the virtual machine gave no end in {timeout} s")
         machine.wait()
         answer = job / "exit-code"
         if not answer.is_file():
-            raise VmError(f"the virtual machine ended (QEMU exited {machine.returncode}) without running the command"
-                          + (f"; it last said: {said[-1]}" if said else ""))
+            raise VmError(f"{what}: the virtual machine ended (QEMU exited {machine.returncode}) without running "
+                          "the command" + (f"; it last said: {said[-1]}" if said else ""))
         return int(answer.read_text().strip() or 1)
+    except (KeyboardInterrupt, Stopped):
+        raise VmError(f"{what}: stopped by a signal; the virtual machine was stopped") from None
     finally:
+        if machine is not None:
+            end_machine(machine)
+        if on_main_thread:
+            signal.signal(signal.SIGTERM, previous)
         shutil.rmtree(job, ignore_errors=True)
 
 
@@ -248,7 +322,7 @@ def probe():
     """(True, "") when the machine can be made and runs a command, else (False, why)."""
     try:
         with open(os.devnull, "w") as quiet:
-            code = run(["true"], timeout=300, out=quiet)
+            code = run(["true"], timeout=PROBE_SECONDS, out=quiet, name="the probe")
     except (VmError, OSError) as error:
         return False, str(error)
     return (True, "") if code == 0 else (False, f"a command in it exited {code}")
@@ -270,14 +344,19 @@ def main(argv):
         print(json.dumps([str(p) for p in prepare()]))
         return 0
     if argv == ["probe"]:
-        runs, why = probe()
+        runs, why = probe()  # ends with its own line on every path
         print("the virtual machine runs" if runs else f"the virtual machine cannot start: {why}")
         return 0 if runs else 1
-    if len(argv) >= 2 and argv[0] == "run" and argv[1] == "--":
+    if argv[:1] == ["run"] and "--" in argv:
+        options, command = argv[1:argv.index("--")], argv[argv.index("--") + 1:]
+        settings = dict(zip(options[::2], options[1::2]))
+        if len(options) % 2 or set(settings) - {"--timeout", "--name"} or not command:
+            print(__doc__, file=sys.stderr)
+            return 2
         try:
-            return run(argv[2:])
+            return run(command, timeout=float(settings.get("--timeout", 3600)), name=settings.get("--name"))
         except VmError as error:
-            print(f"vm: {error}", file=sys.stderr)
+            print(f"vm: {error}", file=sys.stderr, flush=True)
             return 1
     print(__doc__, file=sys.stderr)
     return 2

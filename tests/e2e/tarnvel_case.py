@@ -221,6 +221,18 @@ class TarnvelCase(unittest.TestCase):
     def exit_calls(self):
         return self.program.relay().find("ExitWindowsEx")
 
+    def ticks(self, until=None, field=SECONDS):
+        """The texts the count showed in a field since it last started (up
+        to the call `until`), read from the program's trace: every value it
+        set, however briefly it stood."""
+        relay = self.program.relay()
+        start = relay.count_start(until)
+        return [text for _, text in relay.texts_set(self.control(field)["hwnd"], start, until)] if start else []
+
+    def wait_ticks(self, count):
+        """Waits until the running count has ticked count times."""
+        wait_until(lambda: len(self.ticks()) >= count, count + 3, f"{count} ticks of the count")
+
     # --- driving the program -------------------------------------------
     def click_at(self, point, expect_class=None, button=1):
         """Clicks a screen point after checking what the click would reach."""

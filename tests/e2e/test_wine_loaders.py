@@ -2,8 +2,10 @@
 """The choice of Wine loaders (scripts/wine_loaders.py) and what follows from
 it, without Wine: how the 32-bit loader is tried, that the answer is kept for
 the run, which loader each prefix gets, which suites of the test command run
-and which are skipped, and that a prefix that cannot be made says so in one
-line naming the command."""
+and which are skipped, that a prefix that cannot be made says so in one
+line naming the command, and that the runner's deadlines fire on silent
+suites and machines and leave no process behind. HangingGuest boots the real
+virtual machine and is run by name where the test command uses it."""
 
 import io
 import os
@@ -19,8 +21,17 @@ from unittest import mock
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 
 import test_suites  # noqa: E402
+import vm  # noqa: E402
 import wine_loaders  # noqa: E402
 import wine_prefix  # noqa: E402
+
+
+def alive(pid):
+    """Whether a process runs (a zombie, ended and not yet reaped, does not)."""
+    try:
+        return Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] != "Z"
+    except (OSError, IndexError):
+        return False
 
 LOADERS = {"wine32": "/opt/wine/wine", "wine64": "/opt/wine/wine64"}
 RUNS = {wine_loaders.DECISION: "runs", wine_loaders.DECISION_WHY: ""}
@@ -113,7 +124,8 @@ class TheSuites(unittest.TestCase):
         self.assertEqual(len(in_vm), 4)
         for name, command in in_vm.items():
             self.assertIn("(i686, in a virtual machine)", name)
-            self.assertEqual(command[len(test_suites.IN_VM):], here[name.replace(", in a virtual machine", "")])
+            self.assertEqual(command[command.index("--") + 1:], here[name.replace(", in a virtual machine", "")])
+            self.assertEqual(command[command.index("--name") + 1], name)
 
     def test_without_32_bit_programs_or_the_virtual_machine_the_i686_suites_are_skipped(self):
         suites = test_suites.plan(False, "no 32-bit here", vm_runs=False, vm_why="no QEMU")
@@ -163,6 +175,59 @@ class TheSuites(unittest.TestCase):
         self.assertTrue(out.getvalue().endswith("3 passed, 1 failed, 0 skipped\n"))
 
 
+class Deadlines(unittest.TestCase):
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="tarnvel-deadline-test-"))
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def test_a_silent_machine_is_ended_and_waited_for_at_its_deadline(self):
+        pid_file = self.folder / "pid"
+        silent = ["sh", "-c", f"echo $$ >{pid_file}; exec sleep 600"]
+        with mock.patch.object(vm, "VM_DIR", self.folder / "vm"):
+            with self.assertRaises(vm.VmError) as failed:
+                vm.run(["true"], timeout=1, out=io.StringIO(), name="a silent suite",
+                       machine_command=lambda job: silent)
+        self.assertEqual(str(failed.exception), "a silent suite: no end in 1 s; the virtual machine was stopped")
+        self.assertFalse(alive(int(pid_file.read_text())), "the machine outlived its deadline")
+        self.assertEqual(list((self.folder / "vm" / "jobs").iterdir()), [], "the job folder was left behind")
+
+    def test_a_missing_qemu_is_one_line_naming_the_package(self):
+        with mock.patch.object(vm.shutil, "which", return_value=None):
+            with self.assertRaises(vm.VmError) as failed:
+                vm.run(["true"])
+        self.assertIn("install the package qemu-system-x86", str(failed.exception))
+
+    def test_a_suite_past_its_deadline_is_stopped_with_what_it_started(self):
+        pid_file = self.folder / "pid"
+        suite = test_suites.Suite("sleeper", ["sh", "-c", f"sleep 600 & echo $! >{pid_file}; wait"], deadline=1)
+        with mock.patch("sys.stdout", new_callable=io.StringIO) as out:
+            name, ok, _, why = test_suites.run_one(suite)
+        self.assertEqual((name, ok), ("sleeper", False))
+        self.assertIn("no end in 1 s", why)
+        self.assertIn("== timed out: sleeper", out.getvalue())
+        self.assertFalse(alive(int(pid_file.read_text())), "a process the suite started outlived it")
+
+    def test_one_suite_chosen_by_name_and_repeated(self):
+        suites = test_suites.chosen(test_suites.plan(False, "no 32-bit here", vm_runs=True), ["END-TO-END (i686"],
+                                    repeat=3, deadline=100)
+        self.assertEqual([s.name for s in suites], [f"end-to-end (i686, in a virtual machine), run {n} of 3"
+                                                    for n in (1, 2, 3)])
+        for suite in suites:
+            self.assertEqual(suite.deadline, 100)
+            self.assertEqual(suite.command[:5], test_suites.IN_VM + ["--timeout", str(100 - test_suites.VM_MARGIN)])
+
+
+class HangingGuest(unittest.TestCase):
+    def test_a_guest_that_hangs_is_stopped_at_its_deadline_and_no_qemu_is_left(self):
+        out = io.StringIO()
+        with self.assertRaises(vm.VmError) as failed:
+            vm.run(["sleep", "100000"], timeout=45, out=out, name="a guest that hangs")
+        self.assertIn("a guest that hangs: no end in", str(failed.exception))
+        left = subprocess.run(["pgrep", "-f", f"qemu-system.*tarnvel.project={vm.ROOT} "], capture_output=True,
+                              text=True)
+        self.assertEqual(left.stdout, "", "a QEMU process of this project outlived its deadline")
+
+
 class MakingAPrefix(unittest.TestCase):
     def test_the_template_is_made_with_the_chosen_loader_and_a_failure_is_one_line(self):
         templates = Path(tempfile.mkdtemp(prefix="tarnvel-loader-test-"))
@@ -186,4 +251,7 @@ class MakingAPrefix(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    # HangingGuest needs the virtual machine: it runs only when named.
+    here = [name for name, value in list(globals().items())
+            if isinstance(value, type) and issubclass(value, unittest.TestCase) and value is not HangingGuest]
+    unittest.main(verbosity=2, defaultTest=here)

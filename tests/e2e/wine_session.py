@@ -27,12 +27,15 @@ DESKTOP_NAME = "tarnvel-e2e"
 DESKTOP_SIZE = (1024, 768)
 # Calls the tests watch in the program's relay trace. Window creation and
 # showing are there to order the time-up notice against the session-ending
-# call; the rest are the calls the program is expected to make.
+# call; texts set and timers are what the program showed over time, read
+# afterwards rather than raced; the rest are the calls the program is
+# expected to make.
 RELAY_INCLUDE = ";".join([
     "user32.ExitWindowsEx", "advapi32.OpenProcessToken", "advapi32.LookupPrivilegeValueA",
     "advapi32.AdjustTokenPrivileges", "shell32.ShellExecuteA", "user32.ShowWindow",
     "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
-    "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA", "user32.SetTimer",
+    "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA", "user32.SetTimer", "user32.KillTimer",
+    "user32.SetWindowTextA",
 ])
 
 
@@ -92,29 +95,33 @@ def cannot_run(arch, who):
 
 class Xvfb:
     """A display of our own, so the tests neither see nor disturb others.
-    Suites that may run beside others take display numbers of their own."""
+    Xvfb picks the first free display number itself and writes it to a
+    pipe, so suites and runs that start at the same moment never share one."""
 
-    def __init__(self, numbers=range(150, 200)):
+    def __init__(self):
         self.process = None
         self.display = None
-        self.numbers = numbers
 
     def start(self):
-        for number in self.numbers:
-            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-                continue
-            self.process = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{number}") or self.process.poll() is not None,
-                           10, "Xvfb")
-            except AssertionError:
-                self.stop()
-                continue
-            if self.process.poll() is None:
-                self.display = f":{number}"
-                return self.display
-        raise RuntimeError(f"could not start Xvfb on any display from :{self.numbers[0]} to :{self.numbers[-1]}")
+        read_end, write_end = os.pipe()
+        try:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        except FileNotFoundError:
+            raise RuntimeError("Xvfb is not installed: install the package xvfb (scripts/setup.sh does)") from None
+        finally:
+            os.close(write_end)
+        said = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            ready, _, _ = select.select([pipe], [], [], 20 * SLOWDOWN)
+            if ready:
+                said = pipe.readline()
+        if not said.strip().isdigit():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{int(said)}"
+        return self.display
 
     def stop(self):
         if self.process and self.process.poll() is None:
@@ -398,8 +405,21 @@ class RelayLog:
     def count_started(self):
         """When the program last started its one-second timer: the time in
         the trace of its last SetTimer of 1000 ms."""
-        started = [c for c in self.find("SetTimer") if c.number(2) == 1000]
-        return started[-1].time if started else None
+        started = self.count_start()
+        return started.time if started else None
+
+    def count_start(self, before=None):
+        """The program's last SetTimer of 1000 ms (before the call `before`)."""
+        started = [c for c in self.find("SetTimer")
+                   if c.number(2) == 1000 and (before is None or c.index < before.index)]
+        return started[-1] if started else None
+
+    def texts_set(self, hwnd, after=None, before=None):
+        """The texts the program set in a window with SetWindowTextA, in
+        order, as (time, text), between two calls when given."""
+        return [(c.time, c.string(1)) for c in self.find("SetWindowTextA")
+                if c.number(0) == hwnd & 0xFFFFFFFF and (after is None or c.index > after.index)
+                and (before is None or c.index < before.index)]
 
     def first_message(self, hwnd, message):
         for index, time_s, target, name in self.messages:

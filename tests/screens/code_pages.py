@@ -145,7 +145,7 @@ def main():
     if refused:
         print(refused, file=sys.stderr)
         return 1
-    xvfb = Xvfb(range(260, 300))
+    xvfb = Xvfb()
     display = xvfb.start()
     result = unittest.TextTestResult(unittest.runner._WritelnDecorator(sys.stdout), True, 2)
     mains = {}

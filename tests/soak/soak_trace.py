@@ -10,7 +10,7 @@ from wine_session import CALL_RE, RelayEntry
 GDI_RE = re.compile(r"trace:gdi:(?:alloc|free)_gdi_handle (?:allocated|freed) \S+ \S+ (\d+)/\d+")
 CRASH_SIGNS = ("Unhandled exception", "Unhandled page fault", "err:seh:", "wine: Assertion", "Backtrace:")
 WATCHED = {"ExitWindowsEx", "OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges", "MessageBoxA",
-           "MessageBoxW", "ShowWindow", "CreateWindowExA", "CreateWindowExW"}
+           "MessageBoxW", "ShowWindow", "CreateWindowExA", "CreateWindowExW", "SetTimer"}
 PRIVILEGE_STEPS = ("OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges")
 NOTICE_CLASS = "TarnvelNotice"
 
@@ -30,6 +30,7 @@ class TraceWatcher:
         self.partial = b""
         self.line_number = 0
         self.expiries = []
+        self.counts_started = 0  # the program's one-second timers started
         self.boxes = []  # (caption, text, line)
         self.crash_lines = []
         self.gdi_count = None
@@ -78,6 +79,8 @@ class TraceWatcher:
                 self.notice_hwnds.add(int(retval, 16))
         elif kind != "Call":
             return
+        elif func == "SetTimer":
+            self.counts_started += entry.number(2) == 1000
         elif func in PRIVILEGE_STEPS:
             self._steps.append(func)
         elif func == "ShowWindow":
