@@ -18,6 +18,13 @@
 # One run at a time in a clone: a second one says so and ends at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${TARNVEL_TEST_BODY:-}" = 1 ]; then
+    # The run itself, in a process group of its own (see below).
+    "$root/scripts/setup.sh"
+    "$root/scripts/build.sh"
+    eval "$(python3 "$root/scripts/wine_loaders.py" decide)"
+    exec python3 "$root/scripts/test_suites.py" run "$@"
+fi
 mkdir -p "$root/build"
 lock="$root/build/test-run.lock"
 if ! mkdir "$lock" 2>/dev/null; then
@@ -31,14 +38,11 @@ if ! mkdir "$lock" 2>/dev/null; then
     mkdir "$lock"
 fi
 echo $$ >"$lock/pid"
-runner=
-trap '[ -z "$runner" ] || kill -TERM "$runner" 2>/dev/null; wait "$runner" 2>/dev/null; rm -rf "$lock"; exit 1' TERM INT
+# The run goes in a process group of its own, so that Ctrl+C or SIGTERM here
+# stops all of it, the build too; the runner then stops its suites with
+# everything they started.
+TARNVEL_TEST_BODY=1 setsid "$0" "$@" &
+run=$!
+trap 'kill -TERM -- "-$run" 2>/dev/null; wait "$run"; rm -rf "$lock"; exit 1' TERM INT
 trap 'rm -rf "$lock"' EXIT
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh"
-eval "$(python3 "$root/scripts/wine_loaders.py" decide)"
-# In the background, so that a SIGTERM to this script reaches the runner,
-# which stops its suites with everything they started.
-python3 "$root/scripts/test_suites.py" run "$@" &
-runner=$!
-wait "$runner"
+wait "$run"

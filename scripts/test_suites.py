@@ -180,7 +180,8 @@ def run_one(suite, log=None):
     started at its deadline; its output to log, if given."""
     began = time.monotonic()
     process = subprocess.Popen(suite.command, cwd=ROOT, stdin=subprocess.DEVNULL, stdout=log,
-                               stderr=subprocess.STDOUT if log else None, start_new_session=True)
+                               stderr=subprocess.STDOUT if log else None, start_new_session=True,
+                               preexec_fn=lambda: vm.die_with_parent(signal.SIGTERM))  # should this runner be killed
     RUNNING.add(process)
     try:
         process.wait(suite.deadline)
@@ -230,13 +231,13 @@ def run(suites, logs=ROOT / "build" / "vm" / "logs"):
                     worker.join()
                 print(f"== {suite.name}", flush=True)
                 results[suite.name] = run_one(suite)
+        worker.join()
     except BaseException:
         STOPPING.set()
         for process in list(RUNNING):
             stop_group(process, grace=10)
         worker.join()
         raise
-    worker.join()
     for number, suite in enumerate(beside):
         print(f"== {suite.name}: its output", flush=True)
         print((logs / f"{number}.log").read_text(errors="replace"), end="", flush=True)
@@ -269,7 +270,11 @@ def main(argv):
     parser.add_argument("--timeout", type=float, metavar="S", help="S seconds for each suite instead of its own")
     args = parser.parse_args(argv)
     wine32, why = wine_loaders.decide()
-    vm_runs, vm_why = (False, "") if wine32 else vm.decide()
+    try:
+        vm_runs, vm_why = (False, "") if wine32 else vm.decide()
+    except vm.Interrupted as stopped:
+        print(f"== stopped: {stopped}", flush=True)
+        return 1
     suites = chosen(plan(wine32, why, os.environ.get("TARNVEL_SOAK_SEED", "1"), vm_runs, vm_why),
                     args.suite, args.repeat, args.timeout)
     if not suites:

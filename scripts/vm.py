@@ -232,14 +232,18 @@ class Stopped(Exception):
     """SIGTERM reached this process while a machine ran."""
 
 
+class Interrupted(VmError):
+    """Ctrl+C or SIGTERM stopped the machine: the caller was asked to end."""
+
+
 def _stop_on_sigterm(signum, frame):
     raise Stopped()
 
 
-def _die_with_parent():
-    """In the child, before QEMU starts: the kernel kills it when the process
-    that started it ends, however that ends (PR_SET_PDEATHSIG)."""
-    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)
+def die_with_parent(sig=signal.SIGKILL):
+    """For preexec_fn: the kernel sends the child sig when the thread that
+    started it ends, however that ends (PR_SET_PDEATHSIG)."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, sig)
 
 
 def end_machine(machine):
@@ -282,7 +286,7 @@ def run(command, timeout=3600, env=None, out=sys.stdout, name=None, machine_comm
     machine = None
     try:
         machine = subprocess.Popen(machine_command(job), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                   stderr=subprocess.STDOUT, preexec_fn=_die_with_parent)
+                                   stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         lines = queue.Queue()
         threading.Thread(target=machine_lines, args=(machine, lines), daemon=True).start()
         deadline = time.monotonic() + timeout
@@ -291,7 +295,7 @@ def run(command, timeout=3600, env=None, out=sys.stdout, name=None, machine_comm
             try:
                 line = lines.get(timeout=max(0.0, deadline - time.monotonic()))
             except queue.Empty:
-                raise VmError(f"{what}: no end in {timeout} s; the virtual machine was stopped") from None
+                raise VmError(f"{what}: no end in {timeout:g} s; the virtual machine was stopped") from None
             if line is None:
                 break
             text = line.decode("utf-8", "replace").replace("\r", "")
@@ -309,7 +313,7 @@ def run(command, timeout=3600, env=None, out=sys.stdout, name=None, machine_comm
                           "the command" + (f"; it last said: {said[-1]}" if said else ""))
         return int(answer.read_text().strip() or 1)
     except (KeyboardInterrupt, Stopped):
-        raise VmError(f"{what}: stopped by a signal; the virtual machine was stopped") from None
+        raise Interrupted(f"{what}: stopped by a signal; the virtual machine was stopped") from None
     finally:
         if machine is not None:
             end_machine(machine)
@@ -323,6 +327,8 @@ def probe():
     try:
         with open(os.devnull, "w") as quiet:
             code = run(["true"], timeout=PROBE_SECONDS, out=quiet, name="the probe")
+    except Interrupted:
+        raise
     except (VmError, OSError) as error:
         return False, str(error)
     return (True, "") if code == 0 else (False, f"a command in it exited {code}")

@@ -274,8 +274,18 @@ class TarnvelCase(unittest.TestCase):
         for field, value in ((HOURS, hours), (MINUTES, minutes), (SECONDS, seconds)):
             if value is not None:
                 self.type_into(field, value)
+        calls = self.program.relay().calls
+        before, start = calls[-1] if calls else None, self.control(START)["hwnd"]
         self.click_control(START)
-        wait_until(lambda: self.text(START) == "Pause", 3, 'the Start button to read "Pause"')
+
+        def started():  # from the trace: a short count may be over before the window is read again
+            relay = self.program.relay()
+            timer = relay.count_start()
+            return relay if timer and (before is None or timer.index > before.index) else None
+
+        relay = wait_until(started, 3, "the count to start its one-second timer")
+        caption = [text for _, text in relay.texts_set(start, after=before)]
+        self.assertEqual(caption[:1], ["Pause"], 'the Start button did not read "Pause" as the count started')
         return time.monotonic()
 
     def wait_texts(self, control_id, text, timeout, cls=MAIN):

@@ -13,7 +13,7 @@ from desktop_input import read_pixels, share_of
 from tarnvel_case import (ABOUT_WINDOW, DRAWN, FIELDS, HOME_PAGE, ID, MAIN, NOTICE, OPTIONS_WINDOW, RESET, SECONDS,
                           START, TarnvelCase)
 from test_windows import MODES
-from wine_session import wait_until
+from wine_session import SLOWDOWN, wait_until
 
 ROLE_ALERT, ROLE_LINK, ROLE_PUSH_BUTTON, ROLE_TEXT = 8, 30, 43, 42
 UNAVAILABLE, CHECKED, FOCUSED, FOCUSABLE, LINKED = 0x1, 0x10, 0x4, 0x100000, 0x400000
@@ -90,10 +90,12 @@ class WhatAScreenReaderReads(AccessibleCase):
 
 class ClosedByAScreenReader(AccessibleCase):
     def test_the_close_buttons_default_action_ends_the_program_and_its_count(self):
-        self.start_count("4")
+        count = round(4 * SLOWDOWN)  # long enough to close the window before it runs out
+        started = self.start_count(str(count))
         self.assertEqual(self.ask(f"accdo {MAIN} {CLOSE}")["hr"], 0)
         self.assertTrue(self.program.wait_exit(10), "the program kept running")
-        time.sleep(4.5)  # past the moment the count would have run out
+        self.assertLess(time.monotonic() - started, count, "the program ended after the count would have run out")
+        time.sleep(max(0.0, started + count + 0.5 - time.monotonic()))  # past the moment the count would have run out
         self.assertEqual(self.exit_calls(), [])
 
 

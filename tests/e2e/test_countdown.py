@@ -166,7 +166,7 @@ class ZeroCountRefused(TarnvelCase):
 
 class ClosePicture(TarnvelCase):
     def test_close_during_count_ends_program_without_session_call(self):
-        self.start_count("5")
+        self.start_count(str(round(5 * SLOWDOWN)))  # long enough to close the window before it runs out
         self.wait_ticks(1)
         self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN), 3, "the main window to close")
