@@ -32,12 +32,14 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import pe_file  # noqa: E402
 from pe_file import PeFile, PeFormatError  # noqa: E402
 
-# shcore.dll: Windows 8.1's per-monitor DPI; oleacc.dll: what a screen
-# reader is told of the link, the alert and the close button. Both loaded
-# from the system folder.
-ALLOWED_DLLS = {f"{name}.dll" for name in
-                ("kernel32", "user32", "gdi32", "advapi32", "shell32", "ole32", "oleaut32", "comctl32", "msvcrt",
-                 "shcore", "oleacc")}
+# What the program imports: the libraries every Windows loads for it anyway.
+IMPORTED_DLLS = {f"{name}.dll" for name in ("kernel32", "user32", "gdi32", "advapi32", "comctl32", "msvcrt")}
+# What it loads from the system folder only when first needed, never
+# imported, so that a start loads none of them: shell32.dll for the link,
+# ole32.dll and oleaut32.dll for the About picture and a screen reader's
+# questions, oleacc.dll for what a screen reader is told, shcore.dll for
+# Windows 8.1's per-monitor DPI.
+ALLOWED_DLLS = IMPORTED_DLLS | {f"{name}.dll" for name in ("shell32", "ole32", "oleaut32", "oleacc", "shcore")}
 
 # Imports that load a DLL at run time, with what in the program uses each.
 # Anything else of this kind fails the check until it is understood.
@@ -143,7 +145,9 @@ def check_import_names(pe):
     for dll in dlls:
         if not plain_dll_name(dll.name):
             bad.append(f"{dll.name} (a path)")
-        elif dll.name.lower() not in ALLOWED_DLLS:
+        elif dll.name.lower() in ALLOWED_DLLS - IMPORTED_DLLS:
+            bad.append(f"{dll.name} (loaded at every start: it must be loaded only when first needed)")
+        elif dll.name.lower() not in IMPORTED_DLLS:
             bad.append(f"{dll.name} (not one of the allowed system DLLs)")
     if bad:
         return False, "; ".join(bad)

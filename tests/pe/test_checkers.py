@@ -222,6 +222,9 @@ class HardeningChecks(unittest.TestCase):
         data = original("x86_64")
         self.expect(check_hardening.check_import_names, PeFile(data),
                     replaced(data, b"COMCTL32.dll\0", b"WININET.dll\0\0"), ["WININET.dll", "not one of"])
+        # A library the program loads only when needed must not be imported either.
+        self.expect(check_hardening.check_import_names, PeFile(data),
+                    replaced(data, b"COMCTL32.dll\0", b"OLEACC.dll\0\0\0"), ["OLEACC.dll", "loaded at every start"])
 
     def test_dll_name_written_as_a_path(self):
         data = original("i686")

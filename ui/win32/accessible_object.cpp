@@ -92,7 +92,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         if (!IsSelf(child) || !role)
             return standard_->get_accRole(child, role);
-        ::VariantInit(role);
+        // vt and lVal are the whole answer: no VariantInit first, which would tie start-up to oleaut32.
         role->vt = VT_I4;
         role->lVal = kind_.role;
         return S_OK;
