@@ -227,7 +227,7 @@ class TarnvelCase(unittest.TestCase):
         set, however briefly it stood."""
         relay = self.program.relay()
         start = relay.count_start(until)
-        return [text for _, text in relay.texts_set(self.control(field)["hwnd"], start, until)] if start else []
+        return [c.string(1) for c in relay.texts_set(self.control(field)["hwnd"], start, until)] if start else []
 
     def wait_ticks(self, count):
         """Waits until the running count has ticked count times."""
@@ -284,7 +284,7 @@ class TarnvelCase(unittest.TestCase):
             return relay if timer and (before is None or timer.index > before.index) else None
 
         relay = wait_until(started, 3, "the count to start its one-second timer")
-        caption = [text for _, text in relay.texts_set(start, after=before)]
+        caption = [c.string(1) for c in relay.texts_set(start, after=before)]
         self.assertEqual(caption[:1], ["Pause"], 'the Start button did not read "Pause" as the count started')
         return time.monotonic()
 

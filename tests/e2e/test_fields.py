@@ -97,7 +97,7 @@ class LeavingAndComingBack(TarnvelCase):
         relay = self.program.relay()
         exit_call = relay.find("ExitWindowsEx")[0]
         shown_before = relay.texts_set(self.control(SECONDS)["hwnd"], before=relay.count_start(exit_call))
-        self.assertEqual(shown_before[-1][1], "05", "the field was not padded before the count started")
+        self.assertEqual(shown_before[-1].string(1), "05", "the field was not padded before the count started")
         self.assertEqual(self.ticks(until=exit_call), ["04", "03", "02", "01", "00"])
         self.assertEqual(len(self.exit_calls()), 1, "the count did not end in one session-ending call")
         self.assertEqual(self.fields(), ("00", "00", "05"))

@@ -35,7 +35,7 @@ RELAY_INCLUDE = ";".join([
     "advapi32.AdjustTokenPrivileges", "shell32.ShellExecuteA", "user32.ShowWindow",
     "user32.SetWindowPos", "user32.CreateWindowExA", "user32.CreateWindowExW",
     "user32.MessageBoxA", "user32.MessageBoxW", "user32.DrawTextA", "user32.SetTimer", "user32.KillTimer",
-    "user32.SetWindowTextA",
+    "user32.SetWindowTextA", "user32.EnableWindow",
 ])
 
 
@@ -402,22 +402,34 @@ class RelayLog:
                 made.append((call, int(ret.retval, 16) if ret and ret.retval else 0))
         return made
 
-    def count_started(self):
-        """When the program last started its one-second timer: the time in
-        the trace of its last SetTimer of 1000 ms."""
-        started = self.count_start()
-        return started.time if started else None
-
     def count_start(self, before=None):
         """The program's last SetTimer of 1000 ms (before the call `before`)."""
         started = [c for c in self.find("SetTimer")
                    if c.number(2) == 1000 and (before is None or c.index < before.index)]
         return started[-1] if started else None
 
+    def count_stop(self, start):
+        """The KillTimer that stopped the timer a SetTimer started, or None."""
+        return next((c for c in self.find("KillTimer") if c.index > start.index and
+                     (c.number(0), c.number(1)) == (start.number(0), start.number(1))), None)
+
+    def count_length(self, before):
+        """How long, by the program's own clock, the count that ended before
+        the call `before` ran: from its SetTimer to its KillTimer."""
+        start = self.count_start(before)
+        stop = start and self.count_stop(start)
+        return stop.time - start.time if stop else None
+
+    def enabled_before(self, hwnd, call):
+        """Whether the program's last EnableWindow of a window before a call
+        enabled it (None when it made none)."""
+        made = [c for c in self.find("EnableWindow") if c.number(0) == hwnd & 0xFFFFFFFF and c.index < call.index]
+        return bool(made[-1].number(1)) if made else None
+
     def texts_set(self, hwnd, after=None, before=None):
-        """The texts the program set in a window with SetWindowTextA, in
-        order, as (time, text), between two calls when given."""
-        return [(c.time, c.string(1)) for c in self.find("SetWindowTextA")
+        """The SetWindowTextA calls the program made on a window, in order,
+        between two calls when given; each call's string(1) is the text."""
+        return [c for c in self.find("SetWindowTextA")
                 if c.number(0) == hwnd & 0xFFFFFFFF and (after is None or c.index > after.index)
                 and (before is None or c.index < before.index)]
 
