@@ -287,6 +287,7 @@ class Program:
         channels = "-all,+timestamp,+relay" + ("," + debug_channels if debug_channels else "")
         env = config.env(WINEDEBUG=channels, WINEDLLOVERRIDES=overrides)
         self.relay_path = relay_path
+        self._relay = None  # the trace read so far (relay())
         self.relay_file = open(relay_path, "wb")
         self.process = subprocess.Popen([config.wine(), str(config.exe)], cwd=str(config.build), env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.relay_file)
@@ -308,7 +309,11 @@ class Program:
         self.relay_file.close()
 
     def relay(self):
-        return RelayLog(self.relay_path)
+        """The trace so far, read on from where the last call left off."""
+        if self._relay is None:
+            self._relay = RelayLog(self.relay_path)
+            return self._relay
+        return self._relay.update()
 
 
 # "time:[pid:]tid:" (the pid with the +pid channel), then the call or return.
@@ -360,27 +365,42 @@ class RelayEntry:
 
 
 class RelayLog:
-    """The calls a Wine relay trace shows, in order, with their returns."""
+    """The calls a Wine relay trace shows, in order, with their returns.
+    update() reads only what the program wrote since, so that a test may ask
+    the trace again and again while the program runs, at little cost."""
 
     def __init__(self, path):
+        self.path = path
         self.calls, self.messages = [], []
         self.loaded = []  # (pid or None, path, base) of each module loaded, with +loaddll
-        with open(path, "r", encoding="utf-8", errors="replace") as log:
-            for index, line in enumerate(log):
-                line = line.rstrip("\r\n")
-                match = CALL_RE.match(line)
-                if match:
-                    t, pid, _, kind, dll, func, args, retval, ret = match.groups()
-                    self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval, int(ret, 16), pid))
-                    continue
-                match = LOADED_RE.match(line)
-                if match:
-                    pid, module_path, base = match.groups()
-                    self.loaded.append((pid, module_path.replace("\\\\", "\\"), int(base, 16)))
-                    continue
-                match = PROC_RE.match(line)
-                if match:
-                    self.messages.append((index, float(match.group(1)), int(match.group(3), 16), match.group(4)))
+        self._offset = self._lines = 0  # what was read: bytes, and whole lines
+        self.update()
+
+    def update(self):
+        with open(self.path, "rb") as log:
+            log.seek(self._offset)
+            data = log.read()
+        whole = data[:data.rfind(b"\n") + 1]  # a line still being written waits for the next read
+        self._offset += len(whole)
+        for index, line in enumerate(whole.decode("utf-8", "replace").split("\n")[:-1], start=self._lines):
+            self._read(index, line.rstrip("\r"))
+        self._lines += whole.count(b"\n")
+        return self
+
+    def _read(self, index, line):
+        match = CALL_RE.match(line)
+        if match:
+            t, pid, _, kind, dll, func, args, retval, ret = match.groups()
+            self.calls.append(RelayEntry(index, float(t), kind, dll, func, args, retval, int(ret, 16), pid))
+            return
+        match = LOADED_RE.match(line)
+        if match:
+            pid, module_path, base = match.groups()
+            self.loaded.append((pid, module_path.replace("\\\\", "\\"), int(base, 16)))
+            return
+        match = PROC_RE.match(line)
+        if match:
+            self.messages.append((index, float(match.group(1)), int(match.group(3), 16), match.group(4)))
 
     def find(self, func, kind="Call"):
         return [c for c in self.calls if c.func == func and c.kind == kind]
