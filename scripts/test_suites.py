@@ -149,10 +149,6 @@ def summary(results, skipped):
     return lines
 
 
-class Stopped(Exception):
-    """SIGTERM reached the runner."""
-
-
 RUNNING = set()  # the suites' processes, each the head of a process group of its own
 STOPPING = threading.Event()  # set on Ctrl+C or SIGTERM: no further suite starts
 
@@ -251,13 +247,10 @@ def run(suites, logs=ROOT / "build" / "vm" / "logs"):
 def run_to_the_end(suites):
     """run(), but on Ctrl+C or SIGTERM the suites that run are stopped with
     all they started, and the run fails."""
-    def stop(signum, frame):
-        raise Stopped()
-
-    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGTERM, vm.stop_on_sigterm)
     try:
         return run(suites)
-    except (KeyboardInterrupt, Stopped):
+    except (KeyboardInterrupt, vm.Stopped):
         print("== stopped: the suites that ran were stopped with everything they started", flush=True)
         return 1
 

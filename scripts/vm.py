@@ -236,7 +236,8 @@ class Interrupted(VmError):
     """Ctrl+C or SIGTERM stopped the machine: the caller was asked to end."""
 
 
-def _stop_on_sigterm(signum, frame):
+def stop_on_sigterm(signum, frame):
+    """A SIGTERM handler that raises Stopped where the process is."""
     raise Stopped()
 
 
@@ -282,7 +283,7 @@ def run(command, timeout=3600, env=None, out=sys.stdout, name=None, machine_comm
     (job / "user").write_text(f"{os.getuid()} {os.getgid()}\n")
     on_main_thread = threading.current_thread() is threading.main_thread()
     if on_main_thread:
-        previous = signal.signal(signal.SIGTERM, _stop_on_sigterm)
+        previous = signal.signal(signal.SIGTERM, stop_on_sigterm)
     machine = None
     try:
         machine = subprocess.Popen(machine_command(job), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
