@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "ui/pictures/gif_image.h"
+#include "pictures/gif_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::optional<tarnvel::GifImage> image = tarnvel::DecodeGif(data, size);

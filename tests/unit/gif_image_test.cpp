@@ -1,4 +1,4 @@
-#include "ui/pictures/gif_image.h"
+#include "pictures/gif_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/picture_region.h"
+#include "pictures/picture_region.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "ui/picture_region.h"
+#include "pictures/picture_region.h"
 #include "ui/pictures/memory_image.h"
 #include "ui/pictures/picture_region_win32.h"
 #include "ui/win32/gdi_handles.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ui/pictures/memory_image.h"
-#include "ui/pictures/picture_scaling.h"
+#include "pictures/picture_scaling.h"
 #include "ui/win32/display_scale.h"
 
 namespace tarnvel {

@@ -1,6 +1,6 @@
 #include "ui/pictures/picture_region_win32.h"
 
-#include "ui/picture_region.h"
+#include "pictures/picture_region.h"
 
 namespace tarnvel {
 

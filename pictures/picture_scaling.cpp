@@ -1,4 +1,4 @@
-#include "ui/pictures/picture_scaling.h"
+#include "pictures/picture_scaling.h"
 
 #include <algorithm>
 #include <cstddef>

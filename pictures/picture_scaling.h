@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/pictures/gif_image.h"
+#include "pictures/gif_image.h"
 
 namespace tarnvel {
 
