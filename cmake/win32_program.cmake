@@ -9,7 +9,6 @@ add_library(tarnvel_win32 STATIC
     ui/about_window.cpp
     ui/application.cpp
     ui/controls/drawn_label.cpp
-    ui/controls/drawn_layer.cpp
     ui/controls/label_control.cpp
     ui/controls/owner_drawn_button.cpp
     ui/controls/picture_box.cpp

@@ -37,6 +37,14 @@ std::int32_t TruncatedQuotient(std::int32_t value, double divisor) {
 
 }  // namespace
 
+std::string FormatTwoDigits(std::int32_t value) {
+    const std::int64_t wide = value;
+    std::string digits = std::to_string(wide < 0 ? -wide : wide);
+    if (digits.size() < 2)
+        digits.insert(digits.begin(), '0');
+    return wide < 0 ? "-" + digits : digits;
+}
+
 void CountdownClock::LoadFromFields(const FieldTexts& fields) {
     const std::string minutesText = fields.Text(kMinutes);
     const std::string secondsText = fields.Text(kSeconds);

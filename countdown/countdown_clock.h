@@ -4,10 +4,16 @@
 // It never reads the system clock: one event is one second of the count.
 
 #include <cstdint>
+#include <string>
 
 #include "countdown/field_texts.h"
 
 namespace tarnvel {
+
+// Formats a whole number with the pattern "0#", as the fields show it: at
+// least two digits, zero-padded on the left, with a minus sign in front of
+// negative numbers.
+std::string FormatTwoDigits(std::int32_t value);
 
 class CountdownClock {
 public:

@@ -61,22 +61,4 @@ double TextToDouble(const std::string& text, char decimalSeparator) {
     return negative ? -magnitude : magnitude;
 }
 
-double LeadingNumber(const std::string& text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos]))
-        ++pos;
-    double value = 0.0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos)
-        value = value * 10.0 + (text[pos] - '0');
-    return value;
-}
-
-std::string FormatTwoDigits(std::int32_t value) {
-    const std::int64_t wide = value;
-    std::string digits = std::to_string(wide < 0 ? -wide : wide);
-    if (digits.size() < 2)
-        digits.insert(digits.begin(), '0');
-    return wide < 0 ? "-" + digits : digits;
-}
-
 }  // namespace tarnvel

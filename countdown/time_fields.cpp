@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "countdown/field_texts.h"
-#include "countdown/number_text.h"
 
 namespace tarnvel {
 namespace {
@@ -17,6 +16,16 @@ bool IsDigitCode(int code) {
 }
 
 }  // namespace
+
+double LeadingNumber(const std::string& text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
+    double value = 0.0;
+    for (; pos < text.size() && IsDigitCode(static_cast<unsigned char>(text[pos])); ++pos)
+        value = value * 10.0 + (text[pos] - '0');
+    return value;
+}
 
 int FilterKeyPress(int keyCode) {
     return IsDigitCode(keyCode) || keyCode == kBackspace ? keyCode : 0;
@@ -39,7 +48,7 @@ bool IsSettledFieldText(int fieldIndex, const std::string& text) {
     if (text.size() != 2 || !IsDigitCode(static_cast<unsigned char>(text[0])) ||
         !IsDigitCode(static_cast<unsigned char>(text[1])))
         return false;
-    return fieldIndex == kHours || LeadingNumber(text) <= kLimit;
+    return fieldIndex == kHours || (text[0] - '0') * 10 + (text[1] - '0') <= kLimit;
 }
 
 bool IsAcceptablePaste(const std::string& text) {

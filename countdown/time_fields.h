@@ -11,6 +11,10 @@ constexpr char kZeroFieldText[] = "00";
 constexpr char kConfirmTitle[] = "Confirm";
 constexpr char kLimitMessage[] = "Please fill sec / min blank less than 59";
 
+// The leading decimal number of a text (blanks skipped, digits read until the
+// first character that is not one); 0 when the text starts with no number.
+double LeadingNumber(const std::string& text);
+
 // Returns the key code unchanged for the digits 0 to 9 and backspace (8),
 // and 0, which discards the key, for every other character code.
 int FilterKeyPress(int keyCode);

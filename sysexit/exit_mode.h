@@ -20,9 +20,4 @@ constexpr std::uint32_t kExitReserved = 0xFFFFFFFFu;
 // 0 at program start; the main window's start-up sets the default, power off.
 extern std::int32_t glngExitMode;
 
-// The flags of the session-ending call for a mode: the mode with force added.
-constexpr std::uint32_t SessionEndFlags(std::int32_t exitMode) {
-    return static_cast<std::uint32_t>(exitMode | kExitForceFlag);
-}
-
 }  // namespace tarnvel

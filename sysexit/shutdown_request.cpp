@@ -43,8 +43,8 @@ void EnableShutdownPrivilege(PrivilegeApi& api) {
         api.CloseHandle(token);
 }
 
-void RequestSessionEnd(SessionApi& api, std::int32_t exitMode) {
-    api.ExitWindowsEx(SessionEndFlags(exitMode), kExitReserved);
+std::uint32_t SessionEndFlags(std::int32_t exitMode) {
+    return static_cast<std::uint32_t>(exitMode | kExitForceFlag);
 }
 
 }  // namespace tarnvel

@@ -1,7 +1,8 @@
 #pragma once
 // Ending the session: enabling the shutdown privilege on the process token,
-// and the one forced session-ending request. The Win32 calls sit behind
-// small interfaces so that the procedure runs and is tested anywhere.
+// and the flags of the one forced session-ending request. The Win32 calls of
+// the privilege sit behind a small interface so that the procedure runs and
+// is tested anywhere.
 
 #include <cstdint>
 #include <string>
@@ -42,14 +43,8 @@ constexpr char kShutdownPrivilegeName[] = "SeShutdownPrivilege";
 // procedure: the session-ending call is attempted whatever happened here.
 void EnableShutdownPrivilege(PrivilegeApi& api);
 
-class SessionApi {
-public:
-    virtual ~SessionApi() = default;
-    virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
-};
-
-// One forced session-ending request with the given exit mode. Its result is
-// not examined: when Windows refuses, the program simply stays idle.
-void RequestSessionEnd(SessionApi& api, std::int32_t exitMode);
+// The flags of the session-ending call for an exit mode: the mode with
+// force added.
+std::uint32_t SessionEndFlags(std::int32_t exitMode);
 
 }  // namespace tarnvel

@@ -1,5 +1,9 @@
 #include "sysexit/shutdown_request_win32.h"
 
+#include <utility>
+
+#include "sysexit/exit_mode.h"
+
 namespace tarnvel {
 namespace {
 
@@ -8,6 +12,9 @@ HANDLE ToHandle(OsHandle handle) {
 }
 
 }  // namespace
+
+Win32PrivilegeApi::Win32PrivilegeApi(std::function<void(const std::string&)> showFailure)
+    : showFailure_(std::move(showFailure)) {}
 
 void Win32PrivilegeApi::SetLastError(std::uint32_t code) {
     ::SetLastError(code);
@@ -56,8 +63,8 @@ void Win32PrivilegeApi::ShowFailure(const std::string& prompt) {
     showFailure_(prompt);
 }
 
-bool Win32SessionApi::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-    return ::ExitWindowsEx(flags, reserved) != FALSE;
+void RequestSessionEnd(std::int32_t exitMode) {
+    ::ExitWindowsEx(SessionEndFlags(exitMode), kExitReserved);
 }
 
 std::uint32_t QueryWindowsVersion() {

@@ -1,5 +1,5 @@
 #pragma once
-// The real Win32 calls behind the privilege procedure and the session end.
+// The real Win32 calls behind the privilege procedure, and the session end.
 
 #include <windows.h>
 
@@ -13,8 +13,7 @@ namespace tarnvel {
 class Win32PrivilegeApi final : public PrivilegeApi {
 public:
     // showFailure puts up the box of a failed step and returns once it is closed.
-    explicit Win32PrivilegeApi(std::function<void(const std::string&)> showFailure)
-        : showFailure_(std::move(showFailure)) {}
+    explicit Win32PrivilegeApi(std::function<void(const std::string&)> showFailure);
 
     void SetLastError(std::uint32_t code) override;
     std::uint32_t GetLastError() override;
@@ -29,10 +28,9 @@ private:
     std::function<void(const std::string&)> showFailure_;
 };
 
-class Win32SessionApi final : public SessionApi {
-public:
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
-};
+// One forced session-ending request with the exit mode. Its result is not
+// examined: when Windows refuses, the program simply stays idle.
+void RequestSessionEnd(std::int32_t exitMode);
 
 // The version value whose bit 31 tells the OS family.
 std::uint32_t QueryWindowsVersion();

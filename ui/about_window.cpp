@@ -4,7 +4,6 @@
 #include <string>
 
 #include "ui/resource.h"
-#include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
 #include "ui/win32/high_contrast.h"
 #include "ui/win32/system_functions.h"
@@ -28,7 +27,6 @@ struct AboutLabel {
     TwipRect place;
 };
 // In creation order. "\uFF1A" is the full-width colon.
-constexpr size_t kLinkIndex = 3;  // the link's place in kLabels
 constexpr AboutLabel kLabels[] = {
     {IDC_LABEL3_5, L"Window 98/2000/XP", {240, 2280, 1815, 255}},
     {IDC_LABEL3_4, L"Ver 1.0", {240, 480, 1095, 255}},
@@ -52,97 +50,80 @@ ShellExecuteAFunction ShellExecuteAOnce() {
 }  // namespace
 
 void AboutWindow::Show() {
-    LoadUnlessOpen([this] { Load(); });
-    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    Present(SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
 }
 
 void AboutWindow::Load() {
     if (!picture_.Loaded())
         picture_ = OlePicture(pictureResource_);
-    Create(TopLevelSpec("About", kStyle, kExStyle, 4680, 2970), "The About window");
-    lifetime_.WindowOpened();
-    scale_ = ScaleOfWindow(Handle());
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    picture1_.Create(ChildSpec(Handle(), IDC_PICTURE1, kPicture1, 0, scale_), picture_, "The About picture's box");
+    CreateTopLevel(TopLevelSpec("About", kStyle, kExStyle, 4680, 2970), "The About window", icon_);
+    picture1_.Create(ChildSpec(Handle(), IDC_PICTURE1, kPicture1, 0, Scale()), picture_, "The About picture's box");
     LayOut();
     KeepOnWorkArea(Handle());
 }
 
-// The labels' windows where the labels lie: made, in the labels' order, when
-// the window is loaded, and placed again after a change of DPI.
-void AboutWindow::LayOutLabelWindows() {
-    for (size_t i = 0; i < std::size(kLabels); ++i) {
-        const DrawnLabel& label = *labels_.Find(kLabels[i].id);
-        if (labelWindows_[i].Handle()) {
-            labelWindows_[i].Place(label.place);
-            continue;
-        }
-        labelWindows_[i].Create(
-            Handle(), label.id, label.place, label.text,
-            [this, id = label.id](HDC dc, const RECT&) { labels_.Find(id)->PaintAtOwnOrigin(dc); }, "An About label");
-        if (i == kLinkIndex)
-            labelWindows_[i].MakeLink([this] { Label3_Click(); });
-    }
-}
-
-LabelControl& AboutWindow::LinkLabel() {
-    return labelWindows_[kLinkIndex];
-}
-
 void AboutWindow::LayOut() {
-    SetClientSize(Handle(), 4680, 2970, scale_);
-    const RECT box = PixelRect(kPicture1, scale_);
+    SetClientSize(Handle(), 4680, 2970, Scale());
+    const RECT box = PixelRect(kPicture1, Scale());
     ::SetWindowPos(picture1_.Handle(), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    picture1_.SetScale(scale_);
-    const DrawnLabel* link = labels_.Find(IDC_LABEL3_2);
-    const bool bordered = link && link->border;
-    CreateLabels();
-    SetLinkBorder(bordered);
-    LayOutLabelWindows();
+    picture1_.SetScale(Scale());
+    LayOutLabels();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void AboutWindow::CreateLabels() {
-    labels_.Clear();  // before the fonts they are drawn with go
-    mingFont_ = CreateMingFont(9, scale_);
-    linkFont_ = CreateControlFont({"Arial", 9, false, true}, scale_);
+// The labels at Scale(): made, in the table's order, when the window is
+// loaded (the label made first lies on top), and placed again after a
+// change of DPI; the link keeps its border.
+void AboutWindow::LayOutLabels() {
+    // The fonts the labels have now go once they have new ones.
+    const ScopedFont oldMingFont = std::move(mingFont_);
+    const ScopedFont oldLinkFont = std::move(linkFont_);
+    mingFont_ = CreateMingFont(9, Scale());
+    linkFont_ = CreateControlFont({"Arial", 9, false, true}, Scale());
     ScopedWindowDc screen(nullptr);
-    // Added bottom to top: the label made first lies on top.
-    for (auto made = std::rbegin(kLabels); made != std::rend(kLabels); ++made) {
-        const AboutLabel& spec = *made;
-        DrawnLabel label;
-        label.id = spec.id;
-        label.place = PixelRect(spec.place, scale_);
-        label.opaque = true;
-        label.textColour = ::GetSysColor(COLOR_BTNTEXT);
-        label.font = mingFont_.get();
+    for (size_t i = 0; i < std::size(kLabels); ++i) {
+        const AboutLabel& spec = kLabels[i];
+        LabelControl& label = labels_[i];
+        DrawnLabel& look = label.look;
+        look.id = spec.id;
+        look.place = PixelRect(spec.place, Scale());
+        look.opaque = true;
         if (spec.caption) {
-            label.text = LabelText(screen.get(), label.font, spec.caption);
+            look.font = mingFont_.get();
+            look.textColour = ::GetSysColor(COLOR_BTNTEXT);
+            look.text = LabelText(screen.get(), look.font, spec.caption);
         } else {
-            label.font = linkFont_.get();
-            label.textColour = TextColour(kLinkGreen);
-            label.format = DT_CENTER | DT_WORDBREAK;
-            label.text = kHomePageAddress;
+            look.font = linkFont_.get();
+            look.textColour = TextColour(kLinkGreen);
+            look.format = DT_CENTER | DT_WORDBREAK;
+            look.text = kHomePageAddress;
         }
-        if (IsLabel3(&label))
-            labels_.Add(label, nullptr, [this] { Label3_Click(); });
-        else
-            labels_.Add(label);
+        if (label.Handle()) {
+            label.Place(look.place);
+            continue;
+        }
+        label.Create(Handle(), look.place, "An About label");
+        if (IsLabel3(spec.id)) {
+            label.onHover = [this] { Label3_MouseMove(); };
+            label.onClick = [this] { Label3_Click(); };
+        }
+        if (!spec.caption)
+            label.MakeLink([this] { Label3_Click(); });
     }
 }
 
-bool AboutWindow::IsLabel3(const DrawnLabel* label) {
-    return label && label->id >= IDC_LABEL3_0 && label->id <= IDC_LABEL3_5;
+bool AboutWindow::IsLabel3(int id) {
+    return id >= IDC_LABEL3_0 && id <= IDC_LABEL3_5;
 }
 
 void AboutWindow::SetLinkBorder(bool on) {
-    DrawnLabel* link = labels_.Find(IDC_LABEL3_2);
-    if (!link || link->border == on)
-        return;
-    link->border = on;
-    LinkLabel().Redraw();
+    for (LabelControl& label : labels_)
+        if (label.look.id == IDC_LABEL3_2 && label.look.border != on) {
+            label.look.border = on;
+            label.Redraw();
+        }
 }
 
 void AboutWindow::Label3_MouseMove() {
@@ -154,51 +135,26 @@ void AboutWindow::Label3_Click() {
         shellExecute(Handle(), "open", kHomePageAddress, "", "", SW_SHOWMAXIMIZED);
 }
 
-LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (labels_.TakeRelease(message, lParam))
-        return 0;
+LRESULT AboutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_MOUSEMOVE: {
-            // Over a Label3 label the link gets its border; over the bare
-            // window it loses it; over the other labels nothing changes.
-            const DrawnLabel* label = labels_.At(DrawnLayer::PointOf(lParam));
-            if (IsLabel3(label))
-                Label3_MouseMove();
-            else if (!label)
-                SetLinkBorder(false);
+        case WM_MOUSEMOVE:  // over the bare window: the labels take the mouse where they lie
+            SetLinkBorder(false);
             return 0;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            labels_.Press(Handle(), DrawnLayer::PointOf(lParam), true);
-            return 0;
-        case kWmDpiChanged:
-            scale_ = ScaleOfDpiChange(wParam);
-            LayOut();
-            MoveToSuggestedCorner(Handle(), lParam);
-            return 0;
-        case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:
-            if (HighContrastMayHaveChanged(message, wParam))
-                LayOut();
-            return Default(message, wParam, lParam);
         case WM_COMMAND:  // Esc, through the dialog keys, closes the window
             if (LOWORD(wParam) == IDCANCEL)
                 ::DestroyWindow(Handle());
-            return 0;
-        case WM_CLOSE:
-            ::DestroyWindow(Handle());
             return 0;
         default:
             return Default(message, wParam, lParam);
     }
 }
 
-void AboutWindow::OnDestroyed() {
-    labels_.Clear();
+void AboutWindow::OnClosed() {
+    // Loaded again, the window starts as it was first loaded: no border.
+    for (LabelControl& label : labels_)
+        label.look.border = false;
     mingFont_.reset();
     linkFont_.reset();
-    lifetime_.WindowClosed();
 }
 
 }  // namespace tarnvel

@@ -4,17 +4,7 @@
 
 namespace tarnvel {
 
-Application::Application()
-    : icon_(ProgramIcon()),
-      options_(icon_, *this),
-      about_(icon_, IDR_ABOUT_JPG, *this),
-      notice_(*this),
-      main_(icon_, *this, *this) {}
-
-void Application::WindowClosed() {
-    if (--openWindows_ == 0)
-        ::PostQuitMessage(0);
-}
+Application::Application() : icon_(ProgramIcon()), main_(icon_) {}
 
 bool Application::Open(int showCommand) {
     try {
@@ -24,7 +14,6 @@ bool Application::Open(int showCommand) {
         return true;
     } catch (const WindowsFailure& failure) {
         main_.DestroyDetached();
-        openWindows_ = 0;
         ReportWindowsFailure(failure);
         return false;
     }

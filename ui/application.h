@@ -1,19 +1,15 @@
 #pragma once
-// The program: its four windows (each created at most once, loaded afresh
-// whenever it is shown after being closed) and the message loop, which ends
-// when the last window is closed.
+// The program: the main window, which opens the others (each created at most
+// once, loaded afresh whenever it is shown after being closed), and the
+// message loop, which ends when the last window of the program is closed.
 
 #include <windows.h>
 
-#include "ui/about_window.h"
 #include "ui/main_window.h"
-#include "ui/notice_window.h"
-#include "ui/options_window.h"
-#include "ui/secondary_windows.h"
 
 namespace tarnvel {
 
-class Application final : private SecondaryWindows, private WindowLifetime {
+class Application final {
 public:
     Application();
     Application(const Application&) = delete;
@@ -30,20 +26,7 @@ public:
 private:
     int RunMessageLoop();
 
-    // SecondaryWindows
-    void ShowOptions() override { options_.Show(); }
-    void ShowAbout() override { about_.Show(); }
-    void ShowNotice() override { notice_.Show(); }
-    void CloseNotice() override { notice_.Close(); }
-    // WindowLifetime
-    void WindowOpened() override { ++openWindows_; }
-    void WindowClosed() override;
-
     HICON icon_;
-    int openWindows_ = 0;
-    OptionsWindow options_;
-    AboutWindow about_;
-    NoticeWindow notice_;
     MainWindow main_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "countdown/time_fields.h"
@@ -9,8 +10,6 @@
 #include "sysexit/shutdown_request_win32.h"
 #include "ui/app_identity.h"
 #include "ui/program_icon.h"
-#include "ui/resource.h"
-#include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
 #include "ui/win32/high_contrast.h"
 #include "ui/win32/message_box.h"
@@ -30,15 +29,21 @@ constexpr int kIconSize = 32;
 constexpr TwipRect kDesignSize{0, 0, 6930, 5580};
 constexpr TwipRect kImage1{1800, 480, 315, 315};
 constexpr TwipRect kImage2{1140, 3960, 480, 480};
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 1000;  // ms
 
 enum class Kind { kLabel, kField, kButton, kCloseButton };
-enum class Font { kNone, kMingField, kMingButton, kDefault };
+enum class Font { kNone, kMingField, kMingButton, kDefault, kTitle };
+
+}  // namespace
 
 // The controls with windows, on the skin, in twips. In this order they are
 // made, lie in z-order and take the keyboard focus: each field comes just
 // after its label, which names it for a screen reader, and the keyboard
-// goes hours, minutes, seconds, Start, Reset, About, Option, close.
-struct ControlSpec {
+// goes hours, minutes, seconds, Start, Reset, About, Option, close. The
+// skin draws the labels and the close picture in the other order, bottom
+// to top: the unit labels lie over the title's bottom edge.
+struct SkinControlSpec {
     int id;
     Kind kind;
     const char* text;
@@ -46,34 +51,33 @@ struct ControlSpec {
     Font font;
     const char* what;
 };
-constexpr ControlSpec kControls[] = {
-    {IDC_LABEL1_0, Kind::kLabel, "Hour", {600, 2760, 495, 255}, Font::kNone, "The Hour label"},
+
+namespace {
+
+constexpr SkinControlSpec kControls[] = {
+    {IDC_LABEL1_0, Kind::kLabel, "Hour", {600, 2760, 495, 255}, Font::kDefault, "The Hour label"},
     {IDC_TEXT1_0, Kind::kField, "", {480, 3000, 495, 375}, Font::kMingField, "The hours field"},
-    {IDC_LABEL1_1, Kind::kLabel, "Min", {1253, 2760, 495, 255}, Font::kNone, "The Min label"},
+    {IDC_LABEL1_1, Kind::kLabel, "Min", {1253, 2760, 495, 255}, Font::kDefault, "The Min label"},
     {IDC_TEXT1_1, Kind::kField, "", {1145, 3000, 495, 375}, Font::kMingField, "The minutes field"},
-    {IDC_LABEL1_2, Kind::kLabel, "Sec", {1920, 2760, 495, 255}, Font::kNone, "The Sec label"},
+    {IDC_LABEL1_2, Kind::kLabel, "Sec", {1920, 2760, 495, 255}, Font::kDefault, "The Sec label"},
     {IDC_TEXT1_2, Kind::kField, "", {1800, 3000, 495, 375}, Font::kMingField, "The seconds field"},
     {IDC_COMMAND1, Kind::kButton, "Start", {480, 3480, 855, 255}, Font::kMingButton, "The Start button"},
     {IDC_COMMAND2, Kind::kButton, "Reset", {1440, 3480, 855, 255}, Font::kMingButton, "The Reset button"},
     {IDC_COMMAND3, Kind::kButton, "About", {1440, 3720, 855, 240}, Font::kDefault, "The About button"},
     {IDC_BTNOPTION, Kind::kButton, "Option", {480, 3720, 855, 255}, Font::kDefault, "The Option button"},
-    {IDC_LABEL1_3, Kind::kLabel, "Tarnvel", {600, 2450, 1815, 375}, Font::kNone, "The title"},
+    {IDC_LABEL1_3, Kind::kLabel, "Tarnvel", {600, 2450, 1815, 375}, Font::kTitle, "The title"},
     {IDC_IMAGE1, Kind::kCloseButton, "Close", kImage1, Font::kNone, "The close button"},
 };
 
-// The labels as drawn on the skin, bottom to top: the unit labels lie over
-// the title's bottom edge.
-constexpr int kDrawnLabels[] = {IDC_LABEL1_3, IDC_LABEL1_2, IDC_LABEL1_1, IDC_LABEL1_0};
-
-const ControlSpec& SpecOf(int id) {
-    for (const ControlSpec& spec : kControls)
-        if (spec.id == id)
-            return spec;
-    return kControls[0];
-}
-
-int LabelIndex(int id) {
-    return id - IDC_LABEL1_0;
+// A label's window ends where the field below it begins: the field is drawn
+// over the label's last row, and a label window that reached into the field
+// would cover it. The title lies over no field.
+RECT LabelWindowPlace(const SkinControlSpec& label, const DisplayScale& scale) {
+    RECT place = PixelRect(label.place, scale);
+    const SkinControlSpec* field = &label + 1;
+    if (field != std::end(kControls) && field->kind == Kind::kField)
+        place.bottom = std::min(place.bottom, PixelRect(field->place, scale).top);
+    return place;
 }
 
 }  // namespace
@@ -82,7 +86,7 @@ HICON MainWindow::ClassIcon() {
     return ProgramIcon();
 }
 
-void MainWindow::Open(int showCommand) {
+void MainWindow::Load() {
     WindowSpec spec;
     spec.title = "Tarnvel";
     spec.style = kMainStyle;
@@ -93,82 +97,69 @@ void MainWindow::Open(int showCommand) {
     spec.y = 0;
     spec.width = design.right;
     spec.height = design.bottom;
-    Create(spec, "The main window");
-    lifetime_.WindowOpened();
+    CreateTopLevel(spec, "The main window");
+    TimeFieldControls& fields = *this;
+    TimerControl& timer = *this;
     CountdownHost& host = *this;
-    controller_ = std::make_unique<CountdownControl>(fields_, command1_, command2_, timer1_, host);
+    controller_ = std::make_unique<CountdownControl>(fields, command1_, command2_, timer, host);
     Form_Load();
     CentreOnScreen(Handle());
-    ::ShowWindow(Handle(), showCommand);
-    ::UpdateWindow(Handle());
-    ::SetFocus(text1_[kHours].Handle());
 }
 
 void MainWindow::CreateFonts() {
-    mingButtonFont_ = CreateMingFont(9.75, scale_);
-    mingFieldFont_ = CreateMingFont(12, scale_);
-    titleFont_ = CreateControlFont({"Arial", 9.75, true}, scale_);
+    mingButtonFont_ = CreateMingFont(9.75, Scale());
+    mingFieldFont_ = CreateMingFont(12, Scale());
+    titleFont_ = CreateControlFont({"Arial", 9.75, true}, Scale());
 }
 
-HFONT MainWindow::FontOf(int id) const {
-    switch (SpecOf(id).font) {
+HFONT MainWindow::FontOf(const SkinControlSpec& spec) const {
+    switch (spec.font) {
         case Font::kMingField:
             return mingFieldFont_.get();
         case Font::kMingButton:
             return mingButtonFont_.get();
         case Font::kDefault:
-            return DefaultGuiFont(scale_);
+            return DefaultGuiFont(Scale());
+        case Font::kTitle:
+            return titleFont_.get();
         default:
             return nullptr;
     }
 }
 
-// Where a control lies on the skin at scale_. A unit label ends where its
-// field begins: the field is drawn over the label's last row, and a label
-// window that reached into the field would cover it.
-RECT MainWindow::PlaceOf(int id) const {
-    const ControlSpec& spec = SpecOf(id);
-    RECT place = PixelRect(spec.place, scale_);
-    if (spec.kind == Kind::kLabel && spec.id != IDC_LABEL1_3) {
-        const RECT field = PixelRect(SpecOf(IDC_TEXT1_0 + LabelIndex(spec.id)).place, scale_);
-        place.bottom = std::min(place.bottom, field.top);
-    }
-    return place;
-}
-
-// The controls at scale_: made the first time, placed again after a change
-// of DPI.
 void MainWindow::LayOutControls() {
-    const HWND skin = pic1_.Handle();
-    for (const ControlSpec& spec : kControls) {
-        const RECT place = PlaceOf(spec.id);
-        if (HWND made = ::GetDlgItem(skin, spec.id))
-            PlaceChildAt(made, place, FontOf(spec.id));
-        else
-            CreateControl(spec.id, place);
-    }
+    for (const SkinControlSpec& spec : kControls)
+        LayOutControl(spec);
 }
 
-void MainWindow::CreateControl(int id, const RECT& place) {
-    const ControlSpec& spec = SpecOf(id);
+void MainWindow::LayOutControl(const SkinControlSpec& spec) {
     const HWND skin = pic1_.Handle();
-    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
     switch (spec.kind) {
-        case Kind::kLabel:
-            label1_[LabelIndex(spec.id)].Create(
-                skin, spec.id, place, spec.text,
-                [this, id = spec.id](HDC dc, const RECT&) { pic1_.PaintBehind(::GetDlgItem(pic1_.Handle(), id), dc); },
-                spec.what);
+        case Kind::kLabel: {
+            LabelControl& label = label1_[spec.id - IDC_LABEL1_0];
+            if (label.Handle()) {
+                label.Place(LabelWindowPlace(spec, Scale()));
+                break;
+            }
+            label.look.id = spec.id;
+            label.look.text = spec.text;
+            label.Create(skin, LabelWindowPlace(spec, Scale()), spec.what,
+                         [this, &label](HDC dc) { pic1_.PaintBehind(label.Handle(), dc); });
             break;
+        }
         case Kind::kField: {
             const int i = spec.id - IDC_TEXT1_0;
-            text1_[i].Create(ChildSpec(skin, spec.id, spec.place, 0, scale_), FontOf(spec.id), spec.what);
+            if (text1_[i].Handle()) {
+                PlaceChild(text1_[i].Handle(), spec.place, FontOf(spec), Scale());
+                break;
+            }
+            text1_[i].Create(ChildSpec(skin, spec.id, spec.place, 0, Scale()), FontOf(spec), spec.what);
             text1_[i].onLeft = [this, i] { controller_->Text1_LostFocus(i); };
             break;
         }
         case Kind::kButton: {
-            const HWND made = CreateChildControl(skin, spec.id, "BUTTON", spec.text, button, spec.place,
-                                                 FontOf(spec.id), scale_, spec.what);
+            const HWND made = LayOutChildControl(skin, spec.id, "BUTTON", spec.text, WS_TABSTOP | BS_PUSHBUTTON,
+                                                 spec.place, FontOf(spec), Scale(), spec.what);
             if (spec.id == IDC_COMMAND1)
                 command1_.Attach(made);
             else if (spec.id == IDC_COMMAND2)
@@ -176,45 +167,51 @@ void MainWindow::CreateControl(int id, const RECT& place) {
             break;
         }
         case Kind::kCloseButton:  // drawn by the skin box: the close picture, and the focus around it
-            closeButton_.Create(skin, spec.id, spec.text, spec.place, scale_, spec.what);
+            if (closeButton_.Handle())
+                PlaceChild(closeButton_.Handle(), spec.place, nullptr, Scale());
+            else
+                closeButton_.Create(skin, spec.id, spec.text, spec.place, Scale(), spec.what);
             break;
     }
 }
 
 // What the skin shows besides the picture: the close picture, the labels'
-// texts and the program icon, drawn into its image, in the system's colours
-// where high contrast asks for them.
+// texts and the program icon, at Scale(), in the system's colours where high
+// contrast asks for them.
 void MainWindow::CreateDrawnControls() {
-    pic1_.ClearDrawn();
     closePicture_.emplace(
-        PictureAtScale(IDR_CLOSE_GIF, IDR_CLOSE_200_GIF, kCloseSize.cx, kCloseSize.cy, scale_, "The close picture"));
-    iconImage_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
-    DrawnLabel image1;
-    image1.id = IDC_IMAGE1;
-    image1.place = PixelRect(kImage1, scale_);
-    pic1_.AddDrawn(image1, &*closePicture_);
-
+        PictureAtScale(IDR_CLOSE_GIF, IDR_CLOSE_200_GIF, kCloseSize.cx, kCloseSize.cy, Scale(), "The close picture"));
+    iconImage_ = LoadIconOfSize(IDI_TARNVEL, Scale().Pixels(kIconSize));
     const bool highContrast = HighContrastOn();
-    for (const int id : kDrawnLabels) {
-        const ControlSpec& spec = SpecOf(id);
-        DrawnLabel label;
-        label.id = id;
-        label.place = PixelRect(spec.place, scale_);
-        label.font = id == IDC_LABEL1_3 ? titleFont_.get() : DefaultGuiFont(scale_);
-        label.textColour = TextColour(kWhite);
-        label.opaque = highContrast;  // on the system's face colour, not on the skin
-        label.text = spec.text;
-        pic1_.AddDrawn(label);
+    for (const SkinControlSpec& spec : kControls) {
+        if (spec.kind != Kind::kLabel)
+            continue;
+        DrawnLabel& look = label1_[spec.id - IDC_LABEL1_0].look;
+        look.place = PixelRect(spec.place, Scale());
+        look.font = FontOf(spec);
+        look.textColour = TextColour(kWhite);
+        look.opaque = highContrast;  // on the system's face colour, not on the skin
     }
-    DrawnLabel image2;
-    image2.id = IDC_IMAGE2;
-    image2.place = PixelRect(kImage2, scale_);
-    image2.icon = iconImage_ ? iconImage_.get() : icon_;
-    image2.iconSize = scale_.Pixels(kIconSize);
-    pic1_.AddDrawn(image2);
+    pic1_.Recompose();
     for (LabelControl& label : label1_)
         label.Redraw();
-    ::InvalidateRect(::GetDlgItem(pic1_.Handle(), IDC_IMAGE1), nullptr, FALSE);
+    ::InvalidateRect(closeButton_.Handle(), nullptr, FALSE);
+}
+
+// Draws over the skin picture, bottom to top: the close picture, the
+// labels in the reverse of the order they are made in, and the icon.
+void MainWindow::DrawOverSkin(HDC dc, MemoryImage& image) const {
+    for (auto spec = std::rbegin(kControls); spec != std::rend(kControls); ++spec) {
+        if (spec->kind == Kind::kCloseButton && closePicture_) {
+            const RECT place = PixelRect(spec->place, Scale());
+            closePicture_->DrawInto(image, place.left, place.top);
+        } else if (spec->kind == Kind::kLabel) {
+            label1_[spec->id - IDC_LABEL1_0].look.Paint(dc);
+        }
+    }
+    const RECT icon = PixelRect(kImage2, Scale());
+    const int size = Scale().Pixels(kIconSize);
+    ::DrawIconEx(dc, icon.left, icon.top, iconImage_ ? iconImage_.get() : icon_, size, size, 0, nullptr, DI_NORMAL);
 }
 
 // The OS-family flag first: it says which functions tell the window its DPI,
@@ -222,21 +219,29 @@ void MainWindow::CreateDrawnControls() {
 void MainWindow::Form_Load() {
     glngWhichWindows32 = WhichWindows32FromVersion(QueryWindowsVersion());
     UseDpiFunctionsOf(glngWhichWindows32);
-    scale_ = ScaleOfWindow(Handle());
+    ReadScale();
     pic1_.Create(Handle(), IDC_PIC1, "The skin box");
-    pic1_.onMouseDown = [this](UINT pressed) { pic1_MouseDown(pressed); };
+    pic1_.onMouseDown = [this](UINT pressed, POINT at) { pic1_MouseDown(pressed, at); };
+    pic1_.drawOver = [this](HDC dc, MemoryImage& image) { DrawOverSkin(dc, image); };
+    LayOut();
+    glngExitMode = kExitPowerOff;
+}
+
+void MainWindow::LayOut() {
+    // The fonts the controls and labels have now go once they have new ones.
+    const ScopedFont oldButtonFont = std::move(mingButtonFont_);
+    const ScopedFont oldFieldFont = std::move(mingFieldFont_);
+    const ScopedFont oldTitleFont = std::move(titleFont_);
     CreateFonts();
     LayOutControls();
-    timer1_.Attach(Handle());
     ApplySkin();
-    glngExitMode = kExitPowerOff;
 }
 
 void MainWindow::ApplySkin() {
     // The skin box is borderless, in pixels, keeps its picture in a memory
     // image and takes the picture's size; the window then takes the box's.
     pic1_.AssignPicture(
-        PictureAtScale(IDR_SKIN_GIF, IDR_SKIN_200_GIF, kSkinSize.cx, kSkinSize.cy, scale_, "The skin picture"));
+        PictureAtScale(IDR_SKIN_GIF, IDR_SKIN_200_GIF, kSkinSize.cx, kSkinSize.cy, Scale(), "The skin picture"));
     const SIZE size = pic1_.Size();
     ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ScopedRegion region = pic1_.BuildRegion();
@@ -246,53 +251,24 @@ void MainWindow::ApplySkin() {
     CreateDrawnControls();
 }
 
-void MainWindow::OnDpiChanged(const DisplayScale& scale, LPARAM suggested) {
-    if (scale != scale_) {
-        scale_ = scale;
-        // The fonts the controls and labels have now go once they have new ones.
-        const ScopedFont oldButtonFont = std::move(mingButtonFont_);
-        const ScopedFont oldFieldFont = std::move(mingFieldFont_);
-        const ScopedFont oldTitleFont = std::move(titleFont_);
-        CreateFonts();
-        LayOutControls();
-        ApplySkin();
-    }
-    MoveToSuggestedCorner(Handle(), suggested);
-}
-
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED)
                 OnCommand(LOWORD(wParam));
             return 0;
         case WM_TIMER:
-            if (wParam == timer1_.Id())
+            if (wParam == kTimer1)
                 controller_->Timer1_Timer();
             return 0;
-        case kWmDpiChanged:
-            OnDpiChanged(ScaleOfDpiChange(wParam), lParam);
-            return 0;
-        case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:
-            if (HighContrastMayHaveChanged(message, wParam))
-                CreateDrawnControls();
-            return Default(message, wParam, lParam);
-        case WM_CLOSE:
-            ::DestroyWindow(Handle());
-            return 0;
         case WM_DESTROY:
-            timer1_.Stop();
+            Stop();
             // The notice cannot be closed by hand: it goes with the main window.
-            secondary_.CloseNotice();
+            notice_.Close();
             return 0;
         default:
             return Default(message, wParam, lParam);
     }
-}
-
-void MainWindow::OnDestroyed() {
-    lifetime_.WindowClosed();
 }
 
 void MainWindow::OnCommand(int id) {
@@ -304,10 +280,10 @@ void MainWindow::OnCommand(int id) {
             controller_->Command2_Click();
             break;
         case IDC_COMMAND3:
-            secondary_.ShowAbout();
+            about_.Show();
             break;
         case IDC_BTNOPTION:
-            secondary_.ShowOptions();
+            options_.Show();
             break;
         case IDC_IMAGE1:
             ::DestroyWindow(Handle());  // unloads the window
@@ -317,7 +293,11 @@ void MainWindow::OnCommand(int id) {
     }
 }
 
-void MainWindow::pic1_MouseDown(UINT pressed) {
+void MainWindow::pic1_MouseDown(UINT pressed, POINT at) {
+    // A press on the icon is the icon's, not the skin's.
+    const RECT icon = PixelRect(kImage2, Scale());
+    if (::PtInRect(&icon, at))
+        return;
     if (pressed != WM_LBUTTONDOWN) {
         // The caption-drag loop would go on after this button is released.
         pic1_.DragWithOtherButton(Handle(), pressed);
@@ -327,12 +307,55 @@ void MainWindow::pic1_MouseDown(UINT pressed) {
     ::SendMessageA(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
+std::string MainWindow::Text(int index) const {
+    return text1_[index].Text();
+}
+
+void MainWindow::SetText(int index, const std::string& text) {
+    text1_[index].SetText(text);
+}
+
+void MainWindow::SetEnabled(int index, bool enabled) {
+    text1_[index].SetEnabled(enabled);
+}
+
+bool MainWindow::Start() {
+    if (Win32Calls().setTimer(Handle(), kTimer1, kTimer1Interval, nullptr) != 0)
+        return true;
+    timerFailure_ = ::GetLastError();
+    return false;
+}
+
+void MainWindow::Stop() {
+    ::KillTimer(Handle(), kTimer1);
+}
+
+void PushButton::Attach(HWND button) {
+    button_ = button;
+}
+
+void PushButton::SetCaption(const std::string& caption) {
+    ::SetWindowTextA(button_, caption.c_str());
+}
+
+std::string PushButton::Tag() const {
+    return tag_;
+}
+
+void PushButton::SetTag(const std::string& tag) {
+    tag_ = tag;
+}
+
+void PushButton::SetEnabled(bool enabled) {
+    ::EnableWindow(button_, enabled ? TRUE : FALSE);
+}
+
 void MainWindow::ShowConfirmMessage(const std::string& text) {
     ShowMessageBox(Handle(), text, kConfirmTitle, MB_OK | MB_ICONSTOP);
 }
 
 void MainWindow::ShowTimeUpNotice() {
-    secondary_.ShowNotice();
+    notice_.Show();
 }
 
 bool MainWindow::NeedsShutdownPrivilege() const {
@@ -345,12 +368,11 @@ void MainWindow::EnableShutdownPrivilege() {
 }
 
 void MainWindow::RequestSessionEnd() {
-    Win32SessionApi api;
-    tarnvel::RequestSessionEnd(api, glngExitMode);
+    tarnvel::RequestSessionEnd(glngExitMode);
 }
 
 void MainWindow::ReportTimerFailure() {
-    const std::string prompt = "SetTimer error==" + std::to_string(timer1_.FailureCode());
+    const std::string prompt = "SetTimer error==" + std::to_string(timerFailure_);
     ShowMessageBox(Handle(), prompt, kAppTitle, MB_OK);
 }
 

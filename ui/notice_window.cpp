@@ -4,9 +4,7 @@
 
 #include "ui/resource.h"
 #include "ui/win32/accessible_object.h"
-#include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
-#include "ui/win32/high_contrast.h"
 #include "ui/win32/window_geometry.h"
 
 namespace tarnvel {
@@ -26,36 +24,37 @@ HBRUSH NoticeWindow::ClassBackground() {
 }
 
 void NoticeWindow::Show() {
-    LoadUnlessOpen([this] { Load(); });
-    ::ShowWindow(Handle(), SW_SHOWNORMAL);
-    // Painted now: the session-ending request follows straight after.
-    ::UpdateWindow(Handle());
+    // Painted at once: the session-ending request follows straight after.
+    Present(SW_SHOWNORMAL);
     ::GdiFlush();
     AnnounceAlert(Handle());
 }
 
 void NoticeWindow::Load() {
-    Create(TopLevelSpec("Time's UP!!!", kStyle, kExStyle, 2580, 870), "The time-up notice");
-    lifetime_.WindowOpened();
-    label1_.id = IDC_NOTICE_LABEL1;
-    label1_.text = "Orlem: Time to terminate your window program! ^_^";
-    label1_.opaque = true;
-    LayOut(ScaleOfWindow(Handle()));
-    label1Window_.Create(
-        Handle(), label1_.id, label1_.place, label1_.text,
-        [this](HDC dc, const RECT&) { label1_.PaintAtOwnOrigin(dc); }, "The time-up notice's label");
+    CreateTopLevel(TopLevelSpec("Time's UP!!!", kStyle, kExStyle, 2580, 870), "The time-up notice");
+    label1_.look.id = IDC_NOTICE_LABEL1;
+    label1_.look.text = "Orlem: Time to terminate your window program! ^_^";
+    label1_.look.opaque = true;
+    LayOut();
+    label1_.Create(Handle(), label1_.look.place, "The time-up notice's label");
     CentreOnScreen(Handle());
 }
 
-void NoticeWindow::LayOut(const DisplayScale& scale) {
-    SetClientSize(Handle(), 2580, 870, scale);
-    label1_.place = PixelRect({120, 240, 2295, 495}, scale);
-    font_ = CreateFontFitting({"Arial", 9, true}, scale, label1_.text, label1_.place, label1_.format);
-    label1_.font = font_.get();
-    label1_.textColour = TextColour(kDarkRed);
-    if (label1Window_.Handle())
-        label1Window_.Place(label1_.place);
+void NoticeWindow::LayOut() {
+    SetClientSize(Handle(), 2580, 870, Scale());
+    DrawnLabel& look = label1_.look;
+    look.place = PixelRect({120, 240, 2295, 495}, Scale());
+    font_ = CreateFontFitting({"Arial", 9, true}, Scale(), look.text, look.place, look.format);
+    look.font = font_.get();
+    look.textColour = TextColour(kDarkRed);
+    if (label1_.Handle())
+        label1_.Place(look.place);
     ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void NoticeWindow::OnColoursChanged() {
+    label1_.look.textColour = TextColour(kDarkRed);
+    label1_.Redraw();
 }
 
 void NoticeWindow::Close() {
@@ -63,31 +62,10 @@ void NoticeWindow::Close() {
         ::DestroyWindow(Handle());
 }
 
-LRESULT NoticeWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case kWmDpiChanged:
-            LayOut(ScaleOfDpiChange(wParam));
-            MoveToSuggestedCorner(Handle(), lParam);
-            return 0;
-        case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:
-            if (HighContrastMayHaveChanged(message, wParam)) {
-                label1_.textColour = TextColour(kDarkRed);
-                label1Window_.Redraw();
-            }
-            return Default(message, wParam, lParam);
-        case WM_GETOBJECT:
-            return AnswerGetObject(Handle(), wParam, lParam, kAlert);
-        case WM_CLOSE:
-            return 0;  // nothing on screen offers to close it
-        default:
-            return Default(message, wParam, lParam);
-    }
-}
-
-void NoticeWindow::OnDestroyed() {
-    font_.reset();
-    lifetime_.WindowClosed();
+LRESULT NoticeWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETOBJECT)
+        return AnswerGetObject(Handle(), wParam, lParam, kAlert);
+    return Default(message, wParam, lParam);
 }
 
 }  // namespace tarnvel

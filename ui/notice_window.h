@@ -7,39 +7,35 @@
 
 #include <windows.h>
 
-#include "ui/controls/drawn_label.h"
 #include "ui/controls/label_control.h"
-#include "ui/win32/display_scale.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/window_base.h"
-#include "ui/window_lifetime.h"
 
 namespace tarnvel {
 
-class NoticeWindow : public BaseWindow<NoticeWindow> {
+class NoticeWindow : public TopLevelWindow<NoticeWindow> {
 public:
     static constexpr char kClassName[] = "TarnvelNotice";
+    static constexpr bool kClosable = false;  // nothing on screen offers to close it
     static HBRUSH ClassBackground();
 
-    explicit NoticeWindow(WindowLifetime& lifetime) : lifetime_(lifetime) {}
     ~NoticeWindow() { DestroyDetached(); }
 
     // Creates the window the first time, shows it and paints it at once.
     void Show();
     void Close();
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnDestroyed();
-
 private:
+    friend class TopLevelWindow<NoticeWindow>;
     void Load();
-    // The client size and the label's place and font at the scale.
-    void LayOut(const DisplayScale& scale);
+    // The client size and the label's place and font at Scale().
+    void LayOut();
+    void OnColoursChanged();
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnClosed() { font_.reset(); }
 
-    WindowLifetime& lifetime_;
     ScopedFont font_;
-    DrawnLabel label1_;  // where the label lies and how it looks
-    LabelControl label1Window_;
+    LabelControl label1_;
 };
 
 }  // namespace tarnvel

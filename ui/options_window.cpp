@@ -5,7 +5,6 @@
 
 #include "sysexit/exit_mode.h"
 #include "ui/resource.h"
-#include "ui/win32/display_dpi.h"
 #include "ui/win32/fonts.h"
 #include "ui/win32/window_geometry.h"
 
@@ -37,9 +36,17 @@ OptionsWindow::~OptionsWindow() {
 }
 
 void OptionsWindow::Show() {
-    LoadUnlessOpen([this] { Load(); });
-    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    Present(SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
+    // As in a dialog box opened with the mouse, the focus rectangle waits
+    // for the keyboard (the dialog keys show it), unless the user asked to
+    // see it always.
+    BOOL cuesShown = FALSE;
+    if (!::SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cuesShown, 0) || !cuesShown)
+        ::SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    // The focused choice, drawn again, reaches under the Change button's
+    // left edge: the button is drawn over it once more.
+    ::InvalidateRect(::GetDlgItem(Handle(), IDC_OPTION_CHANGE), nullptr, FALSE);
 }
 
 void OptionsWindow::Load() {
@@ -49,35 +56,35 @@ void OptionsWindow::Load() {
         owner.x = owner.y = owner.width = owner.height = 0;
         hiddenOwner_ = CreateWindowChecked(owner, "STATIC", nullptr, "The Options window's owner");
     }
-    Create(TopLevelSpec("Option", kStyle, kExStyle, 2550, 1710, hiddenOwner_), "The Options window");
-    lifetime_.WindowOpened();
-    scale_ = ScaleOfWindow(Handle());
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    CreateTopLevel(TopLevelSpec("Option", kStyle, kExStyle, 2550, 1710, hiddenOwner_), "The Options window", icon_);
     LayOut();
     KeepOnWorkArea(Handle());
     Form_Load();
 }
 
-// The client size, the controls and the Change button's icon at scale_: the
+// The client size, the controls and the Change button's icon at Scale(): the
 // controls are made when the window is loaded and placed again after a
 // change of DPI.
 void OptionsWindow::LayOut() {
-    SetClientSize(Handle(), 2550, 1710, scale_);
-    changeIcon_ = LoadIconOfSize(IDI_TARNVEL, scale_.Pixels(kIconSize));
+    SetClientSize(Handle(), 2550, 1710, Scale());
+    changeIcon_ = LoadIconOfSize(IDI_TARNVEL, Scale().Pixels(kIconSize));
     for (int i = 0; i < kModeCount; ++i) {
         const DWORD group = i == 0 ? (WS_GROUP | WS_TABSTOP) : 0;
         const std::string what = std::string("The ") + kModes[i].caption + " choice";
-        LayOutControl(IDC_OPTIONSHUTDOWN_0 + i, kModes[i].caption, BS_AUTORADIOBUTTON | group, kModes[i].place,
-                      what.c_str());
+        LayOutChildControl(Handle(), IDC_OPTIONSHUTDOWN_0 + i, "BUTTON", kModes[i].caption,
+                           BS_AUTORADIOBUTTON | group, kModes[i].place, DefaultGuiFont(Scale()), Scale(),
+                           what.c_str());
     }
-    LayOutControl(IDC_OPTION_CHANGE, "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange, "The Change button");
+    LayOutChildControl(Handle(), IDC_OPTION_CHANGE, "BUTTON", "Change", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, kChange,
+                       DefaultGuiFont(Scale()), Scale(), "The Change button");
 }
 
-void OptionsWindow::LayOutControl(int id, const char* caption, DWORD style, const TwipRect& place, const char* what) {
-    if (HWND made = ::GetDlgItem(Handle(), id))
-        PlaceChild(made, place, DefaultGuiFont(scale_), scale_);
-    else
-        CreateChildControl(Handle(), id, "BUTTON", caption, style, place, DefaultGuiFont(scale_), scale_, what);
+// The checked choice, as a dialog box puts the focus on its group's.
+HWND OptionsWindow::FirstFocus() {
+    for (int i = 0; i < kModeCount; ++i)
+        if (::IsDlgButtonChecked(Handle(), IDC_OPTIONSHUTDOWN_0 + i) == BST_CHECKED)
+            return ::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + i);
+    return nullptr;
 }
 
 void OptionsWindow::Form_Load() {
@@ -96,7 +103,7 @@ void OptionsWindow::Command1_Click() {
     ::DestroyWindow(Handle());
 }
 
-LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT OptionsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             // Enter (IDOK, through the dialog keys) presses Change, the
@@ -115,14 +122,6 @@ LRESULT OptionsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // the window's; the window is never resized by hand.
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
             return 0;
-        case kWmDpiChanged:
-            scale_ = ScaleOfDpiChange(wParam);
-            LayOut();
-            MoveToSuggestedCorner(Handle(), lParam);
-            return 0;
-        case WM_CLOSE:
-            ::DestroyWindow(Handle());
-            return 0;
         default:
             return Default(message, wParam, lParam);
     }
@@ -137,7 +136,7 @@ void OptionsWindow::DrawChangeButton(const DRAWITEMSTRUCT& item) const {
     const int width = face.right - face.left;
     // The icon and one line of the 8 pt caption just fill the space inside
     // the frame (45 pixels at 96 DPI).
-    const int icon = scale_.Pixels(kIconSize);
+    const int icon = Scale().Pixels(kIconSize);
     ::DrawIconEx(item.hDC, (width - icon) / 2 + shift, 1 + shift, changeIcon_ ? changeIcon_.get() : icon_, icon, icon,
                  0, nullptr, DI_NORMAL);
     RECT caption{face.left + shift, icon + shift, face.right + shift, face.bottom - 1 + shift};

@@ -17,8 +17,10 @@
 #include <regex>
 #include <string>
 
+#include "countdown/countdown_clock.h"
 #include "countdown/number_text.h"
 #include "countdown/runtime_failure.h"
+#include "countdown/time_fields.h"
 #include "fuzz_support.h"
 
 namespace tarnvel::fuzz {

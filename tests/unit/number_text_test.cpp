@@ -5,7 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include "countdown/countdown_clock.h"
 #include "countdown/runtime_failure.h"
+#include "countdown/time_fields.h"
 
 namespace tarnvel {
 namespace {

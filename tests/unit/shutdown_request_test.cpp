@@ -109,24 +109,11 @@ TEST(EnableShutdownPrivilege, CarriesOnAfterEveryFailureWithTheExactTexts) {
                                         "LookupPrivilegeValue error==1313", "AdjustTokenPrivileges error==-2147483643"}));
 }
 
-struct RecordingSession : SessionApi {
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
-        calls.push_back({flags, reserved});
-        return false;  // refused: nothing must follow from it
-    }
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
-};
-
-TEST(RequestSessionEnd, AddsTheForceFlagToEachMode) {
-    const std::pair<std::int32_t, std::uint32_t> cases[] = {
-        {kExitLogOff, 4}, {kExitShutdown, 5}, {kExitReboot, 6}, {kExitPowerOff, 12}};
-    for (const auto& [mode, flags] : cases) {
-        RecordingSession session;
-        RequestSessionEnd(session, mode);
-        ASSERT_EQ(session.calls.size(), 1u);
-        EXPECT_EQ(session.calls[0].first, flags) << "mode " << mode;
-        EXPECT_EQ(session.calls[0].second, 0xFFFFFFFFu);
-    }
+TEST(SessionEndFlags, AddTheForceFlagToEachMode) {
+    EXPECT_EQ(SessionEndFlags(kExitLogOff), 4u);
+    EXPECT_EQ(SessionEndFlags(kExitShutdown), 5u);
+    EXPECT_EQ(SessionEndFlags(kExitReboot), 6u);
+    EXPECT_EQ(SessionEndFlags(kExitPowerOff), 12u);
 }
 
 TEST(OsFamily, OnlyBit31Counts) {

@@ -84,11 +84,6 @@ bool IsRed(const Rgb& p) {
     return p.r > 120 && p.g < 60 && p.b < 60;
 }
 
-class NoLifetime : public WindowLifetime {
-    void WindowOpened() override {}
-    void WindowClosed() override {}
-};
-
 class HighContrast : public ::testing::Test {
 protected:
     void TearDown() override { AnswerHighContrastWith(nullptr); }
@@ -124,8 +119,7 @@ TEST_F(HighContrast, TheSkinsLabelsFollowTheSettingAndTheLinkAndNoticeTakeIt) {
     EXPECT_GT(Count(link, IsSystemText), 10);
     Shown(about, "high-contrast-about.bmp");
 
-    NoLifetime lifetime;
-    NoticeWindow notice(lifetime);
+    NoticeWindow notice;
     notice.Show();
     const std::vector<Rgb> message = Shown(::GetDlgItem(notice.Handle(), IDC_NOTICE_LABEL1), nullptr);
     EXPECT_EQ(Count(message, IsRed), 0) << "the notice keeps its own red";

@@ -14,8 +14,6 @@ void DrawnLabel::Paint(HDC dc) const {
     }
     if (opaque)
         ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-    if (icon)
-        ::DrawIconEx(dc, area.left, area.top, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
     if (text.empty())
         return;
     ScopedSelection selected(dc, font ? font : DefaultGuiFont(DisplayScale()));

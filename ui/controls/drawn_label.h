@@ -1,6 +1,6 @@
 #pragma once
-// A label or image with no window of its own: its container draws it, and
-// finds it under the mouse by position, as windowless controls are.
+// How a label looks: its text, font and colours in its place, drawn on
+// whatever shows it (its own window, or the picture it lies on).
 
 #include <windows.h>
 
@@ -17,14 +17,11 @@ struct DrawnLabel {
     bool opaque = false;  // fills its place with the button face colour first
     UINT format = DT_LEFT | DT_WORDBREAK;
     bool border = false;  // a thin single border inside its place
-    HICON icon = nullptr; // drawn at its top-left corner, iconSize pixels square
-    int iconSize = 32;
 
     void Paint(HDC dc) const;
     // Paints it on a DC whose origin is its own top-left corner: the DC of
     // a window that lies where the label does.
     void PaintAtOwnOrigin(HDC dc) const;
-    bool Contains(POINT point) const { return ::PtInRect(&place, point) != FALSE; }
 };
 
 // A label's text for its font: the full-width colon stays only where the

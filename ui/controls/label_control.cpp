@@ -1,6 +1,7 @@
 #include "ui/controls/label_control.h"
 
 #include <oleacc.h>
+#include <windowsx.h>
 
 #include <utility>
 
@@ -15,14 +16,14 @@ constexpr AccessibleKind kLink{ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_
 
 }  // namespace
 
-void LabelControl::Create(HWND parent, int id, const RECT& place, const std::string& text, Painter paint,
-                          const char* what) {
+void LabelControl::Create(HWND parent, const RECT& place, const char* what, Painter paint) {
     paint_ = std::move(paint);
-    CreateControl(ChildSpecAt(parent, id, place, SS_LEFT | SS_NOPREFIX, text.c_str()), "STATIC", what);
+    CreateControl(ChildSpecAt(parent, look.id, place, SS_LEFT | SS_NOPREFIX, look.text.c_str()), "STATIC", what);
 }
 
-void LabelControl::MakeLink(std::function<void()> open) {
-    open_ = std::move(open);
+void LabelControl::MakeLink(std::function<void()> follow) {
+    onClick = std::move(follow);
+    isLink_ = true;
     const LONG_PTR style = ::GetWindowLongPtrA(Handle(), GWL_STYLE);
     ::SetWindowLongPtrA(Handle(), GWL_STYLE, style | WS_TABSTOP);
 }
@@ -39,16 +40,52 @@ bool LabelControl::ShowsFocus() {
 }
 
 void LabelControl::Paint(HDC dc) {
-    RECT client{};
-    ::GetClientRect(Handle(), &client);
     if (paint_)
-        paint_(dc, client);
-    if (open_ && ShowsFocus())
+        paint_(dc);
+    else
+        look.PaintAtOwnOrigin(dc);
+    if (isLink_ && ShowsFocus()) {
+        RECT client{};
+        ::GetClientRect(Handle(), &client);
         ::DrawFocusRect(dc, &client);
+    }
+}
+
+LRESULT LabelControl::HandleMouse(UINT message, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            if (onHover)
+                onHover();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (onClick) {
+                pressed_ = true;
+                ::SetCapture(Handle());
+            }
+            break;
+        case WM_LBUTTONUP:
+            if (std::exchange(pressed_, false)) {
+                ::ReleaseCapture();
+                RECT client{};
+                ::GetClientRect(Handle(), &client);
+                if (::PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+                    onClick();
+            }
+            break;
+        case WM_CAPTURECHANGED:
+            pressed_ = false;
+            break;
+        default:
+            break;
+    }
+    return 0;
 }
 
 LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_NCHITTEST:
+            return HTCLIENT;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
@@ -61,11 +98,18 @@ LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_PRINTCLIENT:
             Paint(reinterpret_cast<HDC>(wParam));
             return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            return HandleMouse(message, lParam);
         default:
-            break;
+            return isLink_ ? HandleLinkMessage(message, wParam, lParam) : CallOriginal(message, wParam, lParam);
     }
-    if (!open_)
-        return CallOriginal(message, wParam, lParam);
+}
+
+LRESULT LabelControl::HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_GETDLGCODE:  // Enter and Space are the link's, not the dialog keys'
             if (AsksAboutKey(lParam, VK_RETURN) || AsksAboutKey(lParam, VK_SPACE))
@@ -73,7 +117,7 @@ LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return CallOriginal(message, wParam, lParam);
         case WM_KEYDOWN:
             if ((wParam == VK_RETURN || wParam == VK_SPACE) && IsFirstPress(lParam))
-                open_();
+                onClick();
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
@@ -83,7 +127,7 @@ LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_GETOBJECT:
             return AnswerGetObject(Handle(), wParam, lParam, kLink);
         case kWmDoDefaultAction:
-            open_();
+            onClick();
             return 0;
         default:
             return CallOriginal(message, wParam, lParam);

@@ -1,42 +1,54 @@
 #pragma once
-// A label that is a real static control, drawn by its owner: a screen reader
-// reads it as text (its window text), an edit just after it in z-order
-// takes its name from it, as Windows names fields by their labels, and the
-// mouse passes through it to the window beneath, as over a painted label.
-// Given an action, it is a link: it takes the keyboard focus (shown by a
-// focus rectangle), Enter or Space opens it, and a screen reader reads it
-// as a link whose default action opens it; the mouse is still its window's.
+// One label of a window, as a person and a screen reader meet it: how it
+// looks (its look, drawn where it lies), a real static window in its place
+// that a screen reader reads as text (an edit just after it in z-order takes
+// its name from it, as Windows names fields by their labels), and what the
+// mouse does over it. The label takes the mouse where it lies, as a painted
+// label does: a press there is its own, never its window's, moving over it
+// calls onHover, and a left press released over it calls onClick. Made a
+// link, it also takes the keyboard focus (shown by a focus rectangle),
+// Enter or Space follows it, and a screen reader reads it as a link whose
+// default action follows it.
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "ui/controls/drawn_label.h"
 #include "ui/controls/subclassed_control.h"
 
 namespace tarnvel {
 
 class LabelControl : public SubclassedControl<LabelControl> {
 public:
-    // Draws the label on dc, whose client area is `client`.
-    using Painter = std::function<void(HDC dc, const RECT& client)>;
+    // Draws the label on the DC of its window.
+    using Painter = std::function<void(HDC dc)>;
 
-    // place: in the parent's client area; text: in the ANSI code page.
+    // Its window at `place` of the parent's client area, with the look's
+    // text (in the ANSI code page), drawn by `paint` or else from its look.
     // Throws WindowsFailure naming `what` when it cannot be made.
-    void Create(HWND parent, int id, const RECT& place, const std::string& text, Painter paint, const char* what);
-    // Makes it a link that `open` follows.
-    void MakeLink(std::function<void()> open);
+    void Create(HWND parent, const RECT& place, const char* what, Painter paint = {});
+    // Makes it a link that a click, the keyboard and a screen reader follow.
+    void MakeLink(std::function<void()> follow);
     void Place(const RECT& place);
     void Redraw() { ::InvalidateRect(Handle(), nullptr, FALSE); }
+
+    DrawnLabel look;
+    std::function<void()> onHover;
+    std::function<void()> onClick;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     void Paint(HDC dc);
     bool ShowsFocus();
+    LRESULT HandleMouse(UINT message, LPARAM lParam);
+    LRESULT HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     Painter paint_;
-    std::function<void()> open_;
+    bool isLink_ = false;
+    bool pressed_ = false;
 };
 
 }  // namespace tarnvel

@@ -1,6 +1,6 @@
 #include "ui/controls/picture_box.h"
 
-#include <utility>
+#include <windowsx.h>
 
 #include "ui/pictures/picture_region_win32.h"
 
@@ -53,10 +53,9 @@ ScopedRegion PictureBox::BuildRegion() const {
     return CreatePictureRegionFromImage(image_, image_.Width(), image_.Height());
 }
 
-void PictureBox::AddDrawn(const DrawnLabel& label, const GifPicture* picture, std::function<void()> onClick) {
-    drawn_.Add(label, picture, std::move(onClick));
+void PictureBox::Recompose() {
     composedCurrent_ = false;
-    ::InvalidateRect(Handle(), &label.place, TRUE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 // Composed in memory, so that the screen never shows the picture without
@@ -65,7 +64,8 @@ void PictureBox::Compose() {
     if (composedCurrent_)
         return;
     ::BitBlt(composed_.Dc(), 0, 0, image_.Width(), image_.Height(), image_.Dc(), 0, 0, SRCCOPY);
-    drawn_.Paint(composed_.Dc(), &composed_);
+    if (drawOver)
+        drawOver(composed_.Dc(), composed_);
     composedCurrent_ = true;
 }
 
@@ -94,13 +94,12 @@ void PictureBox::DrawButton(const DRAWITEMSTRUCT& item) {
 }
 
 void PictureBox::OnPress(UINT message, LPARAM position) {
-    // A press on a drawn control is that control's, not the picture's.
-    if (!drawn_.Press(Handle(), DrawnLayer::PointOf(position), PressOf(message) == WM_LBUTTONDOWN) && onMouseDown)
-        onMouseDown(PressOf(message));
+    if (onMouseDown)
+        onMouseDown(PressOf(message), POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)});
 }
 
 LRESULT PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (drag_.Handle(message) || drawn_.TakeRelease(message, lParam))
+    if (drag_.Handle(message))
         return 0;
     switch (message) {
         case WM_ERASEBKGND:

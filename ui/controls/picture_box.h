@@ -2,17 +2,15 @@
 // The main window's skin holder: a borderless child that keeps its picture
 // in a memory image (drawn over its own background colour, which transparent
 // picture pixels leave showing), sizes itself to the picture, and paints
-// from the memory image. The labels and images that lie on it have no
-// windows: it draws them over the picture and finds them under the mouse.
-// A press on one of them goes to it; every mouse-button press on the bare
-// surface goes to the owner. Controls with windows placed on it are its
-// children; those drawn by their owner draw themselves as the skin.
+// from the memory image, with what its owner draws over the picture. Every
+// mouse-button press on it goes to the owner. Controls with windows placed
+// on it are its children; those drawn by their owner draw themselves as the
+// skin.
 
 #include <windows.h>
 
 #include <functional>
 
-#include "ui/controls/drawn_layer.h"
 #include "ui/controls/window_drag.h"
 #include "ui/pictures/gif_picture.h"
 #include "ui/pictures/memory_image.h"
@@ -32,22 +30,18 @@ public:
     // The window region of the picture: every pixel not of the top-left colour.
     ScopedRegion BuildRegion() const;
 
-    // A windowless control on the picture, drawn over it in the order added,
-    // with an optional picture under its label and a handler of its click.
-    void AddDrawn(const DrawnLabel& label, const GifPicture* picture = nullptr, std::function<void()> onClick = {});
-    // Removes every windowless control, to add them again at another scale.
-    void ClearDrawn() {
-        drawn_.Clear();
-        composedCurrent_ = false;
-    }
+    // What the owner draws over the picture, on its image's DC.
+    std::function<void(HDC dc, MemoryImage& image)> drawOver;
+    // Draws the picture and what lies over it afresh.
+    void Recompose();
 
     // Paints a child's place as the skin shows it there: the picture with
-    // the drawn controls over it. The labels and the close button on the
-    // skin are windows that look like the skin beneath them.
+    // what is drawn over it. The labels and the close button on the skin are
+    // windows that look like the skin beneath them.
     void PaintBehind(HWND child, HDC dc);
 
-    // Any mouse button pressed on the bare picture (the press message).
-    std::function<void(UINT pressed)> onMouseDown;
+    // Any mouse button pressed on the picture (the press message, and where).
+    std::function<void(UINT pressed, POINT at)> onMouseDown;
     // Follows the mouse with the given window until the pressed button is up.
     void DragWithOtherButton(HWND movedWindow, UINT pressed) { drag_.Begin(Handle(), movedWindow, pressed); }
 
@@ -66,7 +60,6 @@ private:
     // only when the picture or the controls change.
     MemoryImage composed_;
     bool composedCurrent_ = false;
-    DrawnLayer drawn_;
     WindowDrag drag_;
 };
 

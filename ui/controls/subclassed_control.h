@@ -9,7 +9,6 @@
 
 #include <utility>
 
-#include "ui/win32/message_guard.h"
 #include "ui/win32/window_base.h"
 
 namespace tarnvel {

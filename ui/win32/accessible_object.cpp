@@ -194,10 +194,7 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const Accessi
 }
 
 void AnnounceAlert(HWND window) {
-    using NotifyWinEventFunction = void(WINAPI*)(DWORD, HWND, LONG, LONG);
-    static const auto notify = LookUp<NotifyWinEventFunction>(User32(), "NotifyWinEvent");
-    if (notify)
-        notify(EVENT_SYSTEM_ALERT, window, OBJID_CLIENT, CHILDID_SELF);
+    ::NotifyWinEvent(EVENT_SYSTEM_ALERT, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 }  // namespace tarnvel

@@ -27,8 +27,7 @@ constexpr UINT kWmDoDefaultAction = WM_APP + 0x41;
 // for every other object asked for.
 LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleKind& kind);
 
-// Tells a screen reader that the window has appeared as an alert, where the
-// system can (Windows 98 and later).
+// Tells a screen reader that the window has appeared as an alert.
 void AnnounceAlert(HWND window);
 
 }  // namespace tarnvel

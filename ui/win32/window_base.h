@@ -4,17 +4,37 @@
 // the program's failure boundary. The object is detached from its window at
 // WM_NCDESTROY, and before it tears a still-living window down, so no
 // message ever reaches an object that is gone. Top-level windows keep the
-// focus of their controls across deactivation, as dialog boxes do.
+// focus of their controls across deactivation, as dialog boxes do, and are
+// counted: the program ends when the last one closes. TopLevelWindow, at
+// the end, is what the program's four top-level windows do alike.
 
 #include <windows.h>
 
 #include <utility>
 
+#include "ui/win32/display_dpi.h"
 #include "ui/win32/fallible_calls.h"
-#include "ui/win32/message_guard.h"
+#include "ui/win32/high_contrast.h"
+#include "ui/win32/runtime_error_report.h"
 #include "ui/win32/windows_failure.h"
 
 namespace tarnvel {
+
+// The boundary every window procedure of the program puts around its
+// handlers: no exception leaves it. A part of the program that Windows could
+// not make is reported and the program goes on; a run-time failure of the
+// count is reported and ends the program.
+template <class Handler>
+LRESULT HandleGuarded(Handler&& handle) noexcept {
+    try {
+        return handle();
+    } catch (const WindowsFailure& failure) {
+        ReportWindowsFailure(failure);
+        return 0;
+    } catch (...) {
+        ReportRuntimeFailureAndEnd(std::current_exception());
+    }
+}
 
 struct WindowSpec {
     const char* title = "";
@@ -31,6 +51,18 @@ struct WindowSpec {
 // Creates a window through the program's fallible calls; throws
 // WindowsFailure naming `what` when Windows cannot make it.
 HWND CreateWindowChecked(const WindowSpec& spec, const char* className, void* creationData, const char* what);
+
+// The program's open top-level windows. When the last one closes, the
+// message loop is told to end; one torn down (not closed) only leaves the
+// count.
+void CountWindowOpened() noexcept;
+void CountWindowGone(bool closed) noexcept;
+
+// Moves a top-level window, laid out again for a new DPI, to the corner of
+// the rectangle Windows suggests with the change (whose size is the
+// window's old size scaled, the layout's give or take a pixel of rounding);
+// keeps it where it is when no rectangle came with the change.
+void MoveToSuggestedCorner(HWND window, LPARAM suggested);
 
 template <class Derived>
 class BaseWindow {
@@ -51,12 +83,18 @@ public:
         HWND window = std::exchange(hwnd_, nullptr);
         ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         ::DestroyWindow(window);
+        if (std::exchange(counted_, false))
+            CountWindowGone(false);
     }
 
 protected:
     void Create(const WindowSpec& spec, const char* what) {
         RegisterOnce(what);
         CreateWindowChecked(spec, Derived::kClassName, this, what);
+        if (!(spec.style & WS_CHILD)) {
+            counted_ = true;
+            CountWindowOpened();
+        }
     }
 
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -64,7 +102,7 @@ protected:
     }
 
     // Loads the window with `load` when it does not exist; a load that fails
-    // closes what it made of the window before the failure goes on.
+    // tears down what it made of the window before the failure goes on.
     template <class Load>
     void LoadUnlessOpen(Load&& load) {
         if (Exists())
@@ -72,8 +110,7 @@ protected:
         try {
             load();
         } catch (...) {
-            if (Exists())
-                ::DestroyWindow(hwnd_);
+            DestroyDetached();
             throw;
         }
     }
@@ -132,6 +169,8 @@ private:
                 static_cast<Derived*>(self)->OnDestroyed();
                 return LRESULT{0};
             });
+            if (std::exchange(self->counted_, false))
+                CountWindowGone(true);
         }
         return result;
     }
@@ -177,6 +216,94 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;
+    bool counted_ = false;  // among the program's open top-level windows
+};
+
+
+// What the program's four top-level windows do alike, said once: each is
+// made at the DPI of its display and laid out again when that changes,
+// takes the system's colours for its texts when high contrast comes or goes,
+// closes on WM_CLOSE where a person may close it, and opens with the focus
+// where a dialog box would put it. The window base counts it among the
+// program's open windows.
+//
+// Derived provides
+//   void Load();                              makes the window: CreateTopLevel, then its contents
+//   void LayOut();                            sizes and places everything at Scale()
+//   LRESULT OnMessage(UINT, WPARAM, LPARAM);  the messages that are its own
+// and may hide
+//   void OnColoursChanged();                  default: LayOut()
+//   HWND FirstFocus();                        the control that has the focus when it opens
+//   void OnClosed();                          at its destruction
+//   static constexpr bool kClosable;          false: WM_CLOSE does nothing
+
+template <class Derived>
+class TopLevelWindow : public BaseWindow<Derived> {
+public:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case kWmDpiChanged: {
+                const DisplayScale scale = ScaleOfDpiChange(wParam);
+                if (scale != scale_) {
+                    scale_ = scale;
+                    Self().LayOut();
+                }
+                MoveToSuggestedCorner(this->Handle(), lParam);
+                return 0;
+            }
+            case WM_SYSCOLORCHANGE:
+            case WM_SETTINGCHANGE:
+                if (HighContrastMayHaveChanged(message, wParam))
+                    Self().OnColoursChanged();
+                break;
+            case WM_CLOSE:
+                if (Derived::kClosable)
+                    ::DestroyWindow(this->Handle());
+                return 0;
+            default:
+                break;
+        }
+        return Self().OnMessage(message, wParam, lParam);
+    }
+
+    void OnDestroyed() { Self().OnClosed(); }
+
+protected:
+    static constexpr bool kClosable = true;
+    void OnColoursChanged() { Self().LayOut(); }
+    HWND FirstFocus() { return nullptr; }
+    void OnClosed() {}
+
+    const DisplayScale& Scale() const noexcept { return scale_; }
+    // Reads the scale of the window's display again (after the program has
+    // chosen which functions tell it).
+    void ReadScale() { scale_ = ScaleOfWindow(this->Handle()); }
+
+    // Makes the window at the scale of its display, with the icon (if any)
+    // on its title bar.
+    void CreateTopLevel(const WindowSpec& spec, const char* what, HICON icon = nullptr) {
+        this->Create(spec, what);
+        ReadScale();
+        if (icon)
+            ::SendMessageA(this->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
+
+    // Loads the window if it is closed, shows it and paints it at once; a
+    // window just loaded takes the focus where a dialog box would put it.
+    void Present(int showCommand) {
+        const bool loading = !this->Exists();
+        this->LoadUnlessOpen([this] { Self().Load(); });
+        ::ShowWindow(this->Handle(), showCommand);
+        ::UpdateWindow(this->Handle());
+        if (loading)
+            if (HWND first = Self().FirstFocus())
+                ::SetFocus(first);
+    }
+
+private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
+
+    DisplayScale scale_;
 };
 
 }  // namespace tarnvel

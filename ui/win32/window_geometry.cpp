@@ -86,11 +86,6 @@ void PlaceChildAt(HWND child, const RECT& pixels, HFONT font) {
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void MoveToSuggestedCorner(HWND window, LPARAM suggested) {
-    if (const auto* rect = reinterpret_cast<const RECT*>(suggested))
-        ::SetWindowPos(window, nullptr, rect->left, rect->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void CentreOnScreen(HWND window) {
     RECT outer;
     ::GetWindowRect(window, &outer);
@@ -113,8 +108,12 @@ void KeepOnWorkArea(HWND window) {
         ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND CreateChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
+HWND LayOutChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
                         const TwipRect& place, HFONT font, const DisplayScale& scale, const char* what) {
+    if (HWND made = ::GetDlgItem(parent, id)) {
+        PlaceChild(made, place, font, scale);
+        return made;
+    }
     HWND control = CreateWindowChecked(ChildSpec(parent, id, place, style, scale, text), className, nullptr, what);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;

@@ -40,12 +40,6 @@ void PlaceChild(HWND child, const TwipRect& place, HFONT font, const DisplayScal
 // there is one, gives it the font (redrawn).
 void PlaceChildAt(HWND child, const RECT& pixels, HFONT font = nullptr);
 
-// Moves a top-level window, laid out again for a new DPI, to the corner of
-// the rectangle Windows suggests with the change (whose size is the
-// window's old size scaled, the layout's give or take a pixel of rounding);
-// keeps it where it is when no rectangle came with the change.
-void MoveToSuggestedCorner(HWND window, LPARAM suggested);
-
 // Moves a top-level window so that its outer rectangle is centred on the screen.
 void CentreOnScreen(HWND window);
 
@@ -53,8 +47,10 @@ void CentreOnScreen(HWND window);
 void KeepOnWorkArea(HWND window);
 
 // Makes a standard child control (button, radio button) at a twip rectangle,
-// with a font; throws WindowsFailure naming `what` when it cannot be made.
-HWND CreateChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
+// with a font, the first time; places it there again, with the font, when it
+// is made already (after a change of DPI). Throws WindowsFailure naming
+// `what` when it cannot be made.
+HWND LayOutChildControl(HWND parent, int id, const char* className, const char* text, DWORD style,
                         const TwipRect& place, HFONT font, const DisplayScale& scale, const char* what);
 
 }  // namespace tarnvel
