@@ -44,6 +44,8 @@ def parse_args():
                         help="counting period of the footprint (default 30)")
     parser.add_argument("--region-runs", type=int, default=101, help="timed region builds (default 101)")
     parser.add_argument("--no-peer", action="store_true", help="leave kshutdown out")
+    parser.add_argument("--before", metavar="EXE",
+                        help="another build of tarnvel.exe (of --arch) whose start-up is timed in turns with this one")
     parser.add_argument("--record", action="store_true", help="write BENCHMARKS.md at the top of the repository")
     return parser.parse_args()
 
@@ -131,7 +133,7 @@ def main():
                 def run_startup():
                     peer = startup.PeerSession(display) if full and peer_wanted else None
                     try:
-                        return startup.run(bench, args.startup_runs, peer)
+                        return startup.run(bench, args.startup_runs, peer, args.before if full else None)
                     finally:
                         if peer:
                             peer.stop()

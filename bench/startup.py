@@ -285,11 +285,14 @@ def peer_subject(peer):
     return Subject("kshutdown", lambda: NativeProgram(["kshutdown"], peer.env), find)
 
 
-def run(ab, runs, peer=None):
-    """Start-up of Tarnvel against its floor (and the peer, when given), in
-    turns; returns the figures."""
+def run(ab, runs, peer=None, before=None):
+    """Start-up of Tarnvel against its floor (and another build of Tarnvel,
+    and the peer, when given), in turns; returns the figures."""
     xd = ab.xd
     subjects = list(wine_subjects(ab))
+    if before:
+        subjects.append(Subject(f"tarnvel.exe before ({ab.arch})", lambda: Program(ab.config, before),
+                                subjects[0].find_rect))
     if peer:
         subjects.append(peer_subject(peer))
     for subject in subjects:
@@ -336,6 +339,14 @@ def run(ab, runs, peer=None):
         f"target at most 1.25")
     log(f"    the controls' floor against the empty one {controls_ratio:.2f}; tarnvel against the controls' floor "
         f"{over_controls:.2f}")
+    if before:
+        earlier = subjects[3]
+        out["before_ratio"] = results[earlier.name]["painted_median_ms"] / results[floor]["painted_median_ms"]
+        out["before_paired_ratio_median"] = median(sorted(
+            b / f for b, f in zip(earlier.painted_ms, subjects[1].painted_ms)))
+        log(f"    before: ratio to the floor {out['before_ratio']:.2f} of the medians, "
+            f"{out['before_paired_ratio_median']:.2f} the median of the paired starts; now {ratio:.2f} and "
+            f"{out['paired_ratio_median']:.2f}")
     if peer:
         peer_ratio = results[subjects[-1].name]["painted_median_ms"] / results[tarnvel]["painted_median_ms"]
         out["peer_ratio"] = peer_ratio
