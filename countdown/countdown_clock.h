@@ -25,7 +25,9 @@ public:
     // hours back, and returns whether the three fields now read "00".
     bool Tick(FieldTexts& fields);
 
-protected:
+    std::int32_t RemainingSeconds() const noexcept { return mlngRemainSec; }
+
+private:
     std::int32_t mlngRemainSec = 0;
 };
 

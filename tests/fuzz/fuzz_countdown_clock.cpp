@@ -30,12 +30,6 @@
 namespace tarnvel::fuzz {
 namespace {
 
-// The clock with its counter in view.
-class InspectableClock : public CountdownClock {
-public:
-    std::int32_t RemainingSeconds() const noexcept { return mlngRemainSec; }
-};
-
 constexpr int kMaxTicks = 300;
 
 class Fields : public FieldTexts {
@@ -64,7 +58,7 @@ std::optional<double> Number(const std::string& text) {
 }
 
 // Checks the outcome of a load; returns whether the clock holds a count.
-bool CheckLoad(InspectableClock& clock, const Fields& fields) {
+bool CheckLoad(CountdownClock& clock, const Fields& fields) {
     const std::string context = "load of " + Describe(fields);
     std::optional<RuntimeFailureKind> failure;
     try {
@@ -108,7 +102,7 @@ bool CheckLoad(InspectableClock& clock, const Fields& fields) {
     return !failure;
 }
 
-void CheckTick(InspectableClock& clock, Fields& fields) {
+void CheckTick(CountdownClock& clock, Fields& fields) {
     const std::int32_t before = clock.RemainingSeconds();
     const Fields shown = fields;
     fields.writes = {};
@@ -127,7 +121,7 @@ void CheckTick(InspectableClock& clock, Fields& fields) {
     FUZZ_REQUIRE(expired == allZero, context);
     FUZZ_REQUIRE(expired == (now == 0), context);
 
-    InspectableClock reloaded;
+    CountdownClock reloaded;
     try {
         reloaded.LoadFromFields(fields);
     } catch (const RuntimeFailure& error) {
@@ -149,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.texts[tarnvel::kMinutes] = input.ConsumeRandomLengthString(40);
     fields.texts[tarnvel::kSeconds] = input.ConsumeRandomLengthString(40);
 
-    tarnvel::fuzz::InspectableClock clock;
+    tarnvel::CountdownClock clock;
     if (!CheckLoad(clock, fields))
         return 0;
     for (int i = 0; i < ticks; ++i)

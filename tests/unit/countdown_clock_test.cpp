@@ -14,12 +14,11 @@ namespace tarnvel {
 namespace {
 
 using testing::FakeFields;
-using testing::InspectableClock;
 using Texts = std::array<std::string, 3>;
 
 std::int32_t Loaded(const std::string& h, const std::string& m, const std::string& s) {
     FakeFields fields(h, m, s);
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     return clock.RemainingSeconds();
 }
@@ -44,7 +43,7 @@ TEST(CountdownClockLoad, AddsHoursMinutesAndSeconds) {
 
 TEST(CountdownClockLoad, ReadsMinutesThenSecondsThenHours) {
     FakeFields fields("01", "02", "03");
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     EXPECT_EQ(fields.reads, (std::vector<int>{1, 2, 0}));
     EXPECT_TRUE(fields.writes.empty());
@@ -88,7 +87,7 @@ class CountdownClockTick : public ::testing::TestWithParam<TickCase> {};
 TEST_P(CountdownClockTick, FirstTickRewritesTheFields) {
     const TickCase& c = GetParam();
     FakeFields fields(c.start[0], c.start[1], c.start[2]);
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     EXPECT_EQ(clock.Tick(fields), c.expired);
     EXPECT_EQ(fields.Shown(), c.afterFirstTick);
@@ -106,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CountdownClockTickOrder, WritesSecondsMinutesHoursThenReadsThemBack) {
     FakeFields fields("00", "00", "03");
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     fields.reads.clear();
     clock.Tick(fields);
@@ -116,7 +115,7 @@ TEST(CountdownClockTickOrder, WritesSecondsMinutesHoursThenReadsThemBack) {
 
 TEST(CountdownClockTickOrder, SeventyHoursExpireOnlyAtZero) {
     FakeFields fields("70", "00", "00");
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     int ticks = 0;
     while (!clock.Tick(fields))
@@ -129,7 +128,7 @@ TEST(CountdownClockTickOrder, SeventyHoursExpireOnlyAtZero) {
 TEST(CountdownClockTickOrder, HoursAreNotWrapped) {
     // A count loaded beyond 99 hours still shows all of its hours.
     FakeFields fields("150", "00", "01");
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     clock.Tick(fields);
     EXPECT_EQ(fields.Shown(), (Texts{"150", "00", "00"}));
@@ -137,7 +136,7 @@ TEST(CountdownClockTickOrder, HoursAreNotWrapped) {
 
 TEST(CountdownClockTickOrder, PauseEditAndReloadCountsFromTheEdit) {
     FakeFields fields("00", "59", "59");
-    InspectableClock clock;
+    CountdownClock clock;
     clock.LoadFromFields(fields);
     for (int i = 0; i < 10; ++i)
         EXPECT_FALSE(clock.Tick(fields));
@@ -152,7 +151,7 @@ TEST(CountdownClockTickOrder, PauseEditAndReloadCountsFromTheEdit) {
 
 TEST(CountdownClockTickOrder, CountAtOrBelowZeroShowsZeroAndExpires) {
     FakeFields fields("00", "00", "00");
-    InspectableClock clock;  // starts at 0
+    CountdownClock clock;  // starts at 0
     EXPECT_TRUE(clock.Tick(fields));
     EXPECT_EQ(fields.Shown(), (Texts{"00", "00", "00"}));
     fields.Set("00", "00", "-2147483648");

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "countdown/control_ports.h"
-#include "countdown/countdown_clock.h"
 
 namespace tarnvel::testing {
 
@@ -35,12 +34,6 @@ public:
     std::array<bool, 3> enabled{true, true, true};
     mutable std::vector<int> reads;
     std::vector<int> writes;
-};
-
-// The clock with its counter in view.
-class InspectableClock : public CountdownClock {
-public:
-    std::int32_t RemainingSeconds() const noexcept { return mlngRemainSec; }
 };
 
 }  // namespace tarnvel::testing

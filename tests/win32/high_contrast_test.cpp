@@ -14,7 +14,7 @@
 #include "ui/application.h"
 #include "ui/notice_window.h"
 #include "ui/resource.h"
-#include "ui/win32/high_contrast.h"
+#include "ui/win32/fallible_calls.h"
 
 namespace tarnvel {
 namespace {
@@ -84,12 +84,18 @@ bool IsRed(const Rgb& p) {
     return p.r > 120 && p.g < 60 && p.b < 60;
 }
 
+// The system's settings, with high contrast on.
+BOOL WINAPI HighContrastOnToo(UINT action, UINT size, PVOID setting, UINT update) {
+    if (action != SPI_GETHIGHCONTRAST)
+        return ::SystemParametersInfoA(action, size, setting, update);
+    static_cast<HIGHCONTRASTA*>(setting)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
 class HighContrast : public ::testing::Test {
 protected:
-    void TearDown() override { AnswerHighContrastWith(nullptr); }
-    static void TurnOn() {
-        AnswerHighContrastWith([] { return true; });
-    }
+    void TearDown() override { Win32Calls() = FallibleCalls(); }
+    static void TurnOn() { Win32Calls().systemParametersInfo = &HighContrastOnToo; }
 };
 
 TEST_F(HighContrast, TheSkinsLabelsFollowTheSettingAndTheLinkAndNoticeTakeIt) {

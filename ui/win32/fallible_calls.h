@@ -1,9 +1,10 @@
 #pragma once
 // The calls whose failure the program reports in words rather than meets as
 // a crash: making windows, reading its embedded resources, starting the
-// timer, and the message box that does the reporting. The program reaches
-// them through this one table, which a test can point at failing stand-ins;
-// the program itself never changes it.
+// timer, and the message box that does the reporting; and the system
+// setting a test cannot change under Wine (high contrast). The program
+// reaches them through this one table, which a test can point at
+// stand-ins; the program itself never changes it.
 
 #include <windows.h>
 
@@ -25,6 +26,7 @@ struct FallibleCalls {
     decltype(&::SetTimer) setTimer = &::SetTimer;
     decltype(&::MessageBoxA) messageBox = &::MessageBoxA;
     decltype(&ReadEmbeddedResource) readResource = &ReadEmbeddedResource;
+    decltype(&::SystemParametersInfoA) systemParametersInfo = &::SystemParametersInfoA;
 };
 
 FallibleCalls& Win32Calls();

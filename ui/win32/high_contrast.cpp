@@ -1,25 +1,14 @@
 #include "ui/win32/high_contrast.h"
 
+#include "ui/win32/fallible_calls.h"
+
 namespace tarnvel {
-namespace {
-
-bool SystemSaysHighContrast() {
-    HIGHCONTRASTA setting{};
-    setting.cbSize = sizeof setting;
-    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
-           (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
-
-bool (*highContrastAnswer)() = &SystemSaysHighContrast;
-
-}  // namespace
 
 bool HighContrastOn() {
-    return highContrastAnswer();
-}
-
-void AnswerHighContrastWith(bool (*answer)()) {
-    highContrastAnswer = answer ? answer : &SystemSaysHighContrast;
+    HIGHCONTRASTA setting{};
+    setting.cbSize = sizeof setting;
+    return Win32Calls().systemParametersInfo(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 bool HighContrastMayHaveChanged(UINT message, WPARAM wParam) {

@@ -10,9 +10,6 @@ namespace tarnvel {
 
 bool HighContrastOn();
 
-// A test's stand-in for the system's answer; null gives the system's again.
-void AnswerHighContrastWith(bool (*answer)());
-
 // Whether the message says high contrast or the system's colours may have
 // changed: Windows sends WM_SETTINGCHANGE for every setting, and names this
 // one in wParam.
