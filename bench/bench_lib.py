@@ -9,7 +9,6 @@ Session, RelayLog and Desktop serve here with the bench's own prefix
 
 import os
 import re
-import shutil
 import signal
 import statistics
 import subprocess

@@ -5,7 +5,7 @@ window with its hovering link."""
 import time
 
 from desktop_input import read_pixels, share_of
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, HOME_PAGE, MAIN, OPTIONS_WINDOW, RESET, START, WS_CAPTION,
+from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, HOME_PAGE, MAIN, OPTIONS_WINDOW, START, WS_CAPTION,
                           WS_EX_APPWINDOW, WS_EX_TOOLWINDOW, WS_SYSMENU, WS_THICKFRAME, ID, TarnvelCase, centre,
                           pixels, size)
 from wine_session import DESKTOP_SIZE, wait_until

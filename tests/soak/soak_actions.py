@@ -6,8 +6,7 @@ says so; the invariants are checked after every action either way."""
 
 import time
 
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, HOURS, MAIN, MINUTES, NOTICE, OPTION, OPTIONS_WINDOW, RESET,
-                          SECONDS, START, TASKBAR, WS_MINIMIZE, ID, centre)
+from tarnvel_case import FIELDS, MAIN, MINUTES, OPTIONS_WINDOW, SECONDS, START, TASKBAR, WS_MINIMIZE, ID, centre
 from soak_world import MODE_OF_RADIO, Failure
 from wine_session import DESKTOP_SIZE, wait_until
 
