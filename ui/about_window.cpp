@@ -110,7 +110,7 @@ void AboutWindow::LayOutLabels() {
             label.onClick = [this] { Label3_Click(); };
         }
         if (!spec.caption)
-            label.MakeLink([this] { Label3_Click(); });
+            label.MakeLink();
     }
 }
 

@@ -36,8 +36,11 @@ OptionsWindow::~OptionsWindow() {
 }
 
 void OptionsWindow::Show() {
+    const bool opening = !Exists();
     Present(SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
+    if (!opening)
+        return;  // brought forward: its focus and focus rectangle stay as they are
     // As in a dialog box opened with the mouse, the focus rectangle waits
     // for the keyboard (the dialog keys show it), unless the user asked to
     // see it always.

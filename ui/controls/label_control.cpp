@@ -21,8 +21,7 @@ void LabelControl::Create(HWND parent, const RECT& place, const char* what, Pain
     CreateControl(ChildSpecAt(parent, look.id, place, SS_LEFT | SS_NOPREFIX, look.text.c_str()), "STATIC", what);
 }
 
-void LabelControl::MakeLink(std::function<void()> follow) {
-    onClick = std::move(follow);
+void LabelControl::MakeLink() {
     isLink_ = true;
     const LONG_PTR style = ::GetWindowLongPtrA(Handle(), GWL_STYLE);
     ::SetWindowLongPtrA(Handle(), GWL_STYLE, style | WS_TABSTOP);
@@ -116,7 +115,7 @@ LRESULT LabelControl::HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lPar
                 return DLGC_WANTMESSAGE;
             return CallOriginal(message, wParam, lParam);
         case WM_KEYDOWN:
-            if ((wParam == VK_RETURN || wParam == VK_SPACE) && IsFirstPress(lParam))
+            if ((wParam == VK_RETURN || wParam == VK_SPACE) && IsFirstPress(lParam) && onClick)
                 onClick();
             return 0;
         case WM_SETFOCUS:
@@ -127,7 +126,8 @@ LRESULT LabelControl::HandleLinkMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_GETOBJECT:
             return AnswerGetObject(Handle(), wParam, lParam, kLink);
         case kWmDoDefaultAction:
-            onClick();
+            if (onClick)
+                onClick();
             return 0;
         default:
             return CallOriginal(message, wParam, lParam);

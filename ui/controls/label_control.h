@@ -29,8 +29,9 @@ public:
     // text (in the ANSI code page), drawn by `paint` or else from its look.
     // Throws WindowsFailure naming `what` when it cannot be made.
     void Create(HWND parent, const RECT& place, const char* what, Painter paint = {});
-    // Makes it a link that a click, the keyboard and a screen reader follow.
-    void MakeLink(std::function<void()> follow);
+    // Makes it a link: the keyboard and a screen reader follow it as a
+    // click does (onClick).
+    void MakeLink();
     void Place(const RECT& place);
     void Redraw() { ::InvalidateRect(Handle(), nullptr, FALSE); }
 
