@@ -50,27 +50,31 @@ def replaced(data, old, new, count=1):
     return PeFile(out)
 
 
+def import_tables(pe):
+    """(name, file offset of its first import lookup entry) of each imported DLL."""
+    offset = pe.rva_to_offset(pe.directory(pe_file.DIR_IMPORT)[0])
+    while True:
+        lookup, _, _, name_rva, iat = struct.unpack_from("<IIIII", pe.data, offset)
+        if not name_rva:
+            return
+        yield pe.data[pe.rva_to_offset(name_rva):].split(b"\0", 1)[0].decode(), pe.rva_to_offset(lookup or iat)
+        offset += 20
+
+
 def renamed_import(data, old, new):
     """A copy whose import of the function named old is renamed new (which
     must not be longer), found through the import table itself."""
     assert len(new) <= len(old)
     pe = PeFile(data)
-    step, flag = (8, 1 << 63) if pe.is_pe32_plus else (4, 1 << 31)
-    offset = pe.rva_to_offset(pe.directory(pe_file.DIR_IMPORT)[0])
-    while True:
-        lookup, _, _, name_rva, iat = struct.unpack_from("<IIIII", data, offset)
-        assert name_rva, f"{old} is not imported"
-        thunk = pe.rva_to_offset(lookup or iat)
-        while True:
-            (value,) = struct.unpack_from("<Q" if step == 8 else "<I", data, thunk)
-            if value == 0:
-                break
+    step, flag, form = (8, 1 << 63, "<Q") if pe.is_pe32_plus else (4, 1 << 31, "<I")
+    for _, thunk in import_tables(pe):
+        while value := struct.unpack_from(form, data, thunk)[0]:
             if not value & flag:
                 name_at = pe.rva_to_offset((value & 0x7FFFFFFF) + 2)
                 if data[name_at:name_at + len(old) + 1] == old.encode() + b"\0":
                     return patched(data, name_at, new.encode().ljust(len(old), b"\0"))
             thunk += step
-        offset += 20
+    raise AssertionError(f"{old} is not imported")
 
 
 def u16(text):
@@ -98,14 +102,7 @@ def resource_entry_offset(pe, path):
 
 def import_thunk_offset(pe, dll_name):
     """File offset of the first import lookup entry of a DLL."""
-    offset = pe.rva_to_offset(pe.directory(pe_file.DIR_IMPORT)[0])
-    while True:
-        lookup, _, _, name_rva, iat = struct.unpack_from("<IIIII", pe.data, offset)
-        assert name_rva, f"{dll_name} is not imported"
-        name = pe.data[pe.rva_to_offset(name_rva):].split(b"\0", 1)[0].decode()
-        if name.lower() == dll_name.lower():
-            return pe.rva_to_offset(lookup or iat)
-        offset += 20
+    return next(thunk for name, thunk in import_tables(pe) if name.lower() == dll_name.lower())
 
 
 class HardeningChecks(unittest.TestCase):
@@ -136,21 +133,15 @@ class HardeningChecks(unittest.TestCase):
             self.flags_without("i686", pe_file.DLL_HIGH_ENTROPY_VA))
         self.assertTrue(ok, detail)
 
-    def test_relocations_stripped_flag(self):
+    def test_relocations_stripped_or_missing(self):
         for arch in EXES:
-            with self.subTest(arch=arch):
-                pe = PeFile(original(arch))
-                broken = patched(pe.data, pe.characteristics_offset,
-                                 struct.pack("<H", pe.characteristics | pe_file.FILE_RELOCS_STRIPPED))
-                self.expect(check_hardening.check_relocations, pe, broken, ["stripped"])
-
-    def test_relocation_directory_missing(self):
-        for arch in EXES:
-            with self.subTest(arch=arch):
-                pe = PeFile(original(arch))
-                entry = pe.data_directory_offset + 8 * pe_file.DIR_BASERELOC
-                self.expect(check_hardening.check_relocations, pe, patched(pe.data, entry, bytes(8)),
-                            ["no base relocation directory"])
+            pe = PeFile(original(arch))
+            stripped = struct.pack("<H", pe.characteristics | pe_file.FILE_RELOCS_STRIPPED)
+            for offset, damage, words in [(pe.characteristics_offset, stripped, ["stripped"]),
+                                          (pe.data_directory_offset + 8 * pe_file.DIR_BASERELOC, bytes(8),
+                                           ["no base relocation directory"])]:
+                with self.subTest(arch=arch, words=words):
+                    self.expect(check_hardening.check_relocations, pe, patched(pe.data, offset, damage), words)
 
     def test_relocation_block_with_bad_size(self):
         pe = PeFile(original("x86_64"))
@@ -162,84 +153,48 @@ class HardeningChecks(unittest.TestCase):
         self.assertEqual(check_hardening.check(broken, "x86_64", out), 1)
         self.assertIn("FAIL x86_64 relocations: unreadable", out.getvalue())
 
-    def test_writable_code_section(self):
-        for arch in EXES:
-            with self.subTest(arch=arch):
+    def test_writable_code_or_executable_data(self):
+        for arch, name, flag in [(arch, ".text", pe_file.SCN_MEM_WRITE) for arch in EXES] + \
+                                [("i686", ".data", pe_file.SCN_MEM_EXECUTE)]:
+            with self.subTest(arch=arch, section=name):
                 pe = PeFile(original(arch))
-                text = next(i for i, s in enumerate(pe.sections) if s.name == ".text")
-                flags_at = pe.section_table_offset + 40 * text + 36
-                broken = patched(pe.data, flags_at,
-                                 struct.pack("<I", pe.sections[text].characteristics | pe_file.SCN_MEM_WRITE))
-                self.expect(check_hardening.check_sections, pe, broken, [".text"])
+                index = next(i for i, s in enumerate(pe.sections) if s.name == name)
+                broken = patched(pe.data, pe.section_table_offset + 40 * index + 36,
+                                 struct.pack("<I", pe.sections[index].characteristics | flag))
+                self.expect(check_hardening.check_sections, pe, broken, [name])
 
-    def test_executable_data_section(self):
-        pe = PeFile(original("i686"))
-        data = next(i for i, s in enumerate(pe.sections) if s.name == ".data")
-        flags_at = pe.section_table_offset + 40 * data + 36
-        broken = patched(pe.data, flags_at,
-                         struct.pack("<I", pe.sections[data].characteristics | pe_file.SCN_MEM_EXECUTE))
-        self.expect(check_hardening.check_sections, pe, broken, [".data"])
+    def test_manifest_resource_missing_or_under_the_wrong_id(self):
+        for arch, path, damage, words in [("i686", [pe_file.RT_MANIFEST, 1], 2, ["id 1"]),
+                                          ("x86_64", [pe_file.RT_MANIFEST], 23, ["no RT_MANIFEST"])]:
+            with self.subTest(words=words):
+                pe = PeFile(original(arch))
+                broken = patched(pe.data, resource_entry_offset(pe, path), struct.pack("<I", damage))
+                self.expect(check_hardening.check_manifest, pe, broken, words)
 
-    def test_manifest_asking_for_administrator(self):
-        data = original("x86_64")
-        old = b'level="asInvoker" uiAccess="false"'
-        new = b'level="requireAdministrator"'.ljust(len(old))
-        self.expect(check_hardening.check_manifest, PeFile(data), replaced(data, old, new), ["requireAdministrator"])
-
-    def test_manifest_asking_for_ui_access(self):
-        data = original("i686")
-        self.expect(check_hardening.check_manifest, PeFile(data),
-                    replaced(data, b'uiAccess="false"', b'uiAccess="true" '), ["uiAccess"])
-
-    def test_manifest_without_execution_level(self):
-        data = original("i686")
-        # The element is self-closing, so renaming its start tag removes it.
-        broken = replaced(data, b"<requestedExecutionLevel ", b"<requestedExecutionLevex ")
-        self.expect(check_hardening.check_manifest, PeFile(data), broken, ["no requestedExecutionLevel"])
-
-    def test_manifest_that_is_not_xml(self):
-        data = original("i686")
-        self.expect(check_hardening.check_manifest, PeFile(data), replaced(data, b"<assembly ", b"<assembly!"),
-                    ["not well-formed"])
-
-    def test_manifest_under_the_wrong_id(self):
-        pe = PeFile(original("i686"))
-        entry = resource_entry_offset(pe, [pe_file.RT_MANIFEST, 1])
-        self.expect(check_hardening.check_manifest, pe, patched(pe.data, entry, struct.pack("<I", 2)), ["id 1"])
-
-    def test_no_manifest_resource(self):
-        pe = PeFile(original("x86_64"))
-        entry = resource_entry_offset(pe, [pe_file.RT_MANIFEST])
-        self.expect(check_hardening.check_manifest, pe, patched(pe.data, entry, struct.pack("<I", 23)),
-                    ["no RT_MANIFEST"])
-
-    def test_imported_dll_by_relative_path(self):
-        data = original("i686")
-        self.expect(check_hardening.check_import_names, PeFile(data),
-                    replaced(data, b"COMCTL32.DLL\0", b".\\COMCTL.DLL\0"), [".\\COMCTL.DLL", "a path"])
-
-    def test_imported_dll_outside_the_allowed_set(self):
-        data = original("x86_64")
-        self.expect(check_hardening.check_import_names, PeFile(data),
-                    replaced(data, b"COMCTL32.dll\0", b"WININET.dll\0\0"), ["WININET.dll", "not one of"])
-        # A library the program loads only when needed must not be imported either.
-        self.expect(check_hardening.check_import_names, PeFile(data),
-                    replaced(data, b"COMCTL32.dll\0", b"OLEACC.dll\0\0\0"), ["OLEACC.dll", "loaded at every start"])
-
-    def test_dll_name_written_as_a_path(self):
-        data = original("i686")
-        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
-                    replaced(data, b"libgcc_s_dw2-1.dll", b"C:\\gcc_s_dw2-1.dll"), ["C:\\gcc_s_dw2-1.dll"])
-
-    def test_utf16_dll_name_written_as_a_path(self):
-        data = original("x86_64")
-        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
-                    replaced(data, u16("advapi32.dll"), u16("..\\api32.dll")), ["..\\api32.dll", "a path"])
-
-    def test_unknown_dll_name_in_the_image(self):
-        data = original("x86_64")
-        self.expect(check_hardening.check_dynamic_loading, PeFile(data),
-                    replaced(data, u16("advapi32.dll"), u16("dbghelp2.dll")), ["dbghelp2.dll"])
+    def test_damaged_text_is_caught(self):
+        """Each row replaces bytes by as many others, and names the words the
+        check's failure must say."""
+        level = b'level="asInvoker" uiAccess="false"'
+        manifest, names, loading = (check_hardening.check_manifest, check_hardening.check_import_names,
+                                    check_hardening.check_dynamic_loading)
+        for check, arch, old, new, words in [
+                (manifest, "x86_64", level, b'level="requireAdministrator"'.ljust(len(level)),
+                 ["requireAdministrator"]),
+                (manifest, "i686", b'uiAccess="false"', b'uiAccess="true" ', ["uiAccess"]),
+                # The element is self-closing, so renaming its start tag removes it.
+                (manifest, "i686", b"<requestedExecutionLevel ", b"<requestedExecutionLevex ",
+                 ["no requestedExecutionLevel"]),
+                (manifest, "i686", b"<assembly ", b"<assembly!", ["not well-formed"]),
+                (names, "i686", b"COMCTL32.DLL\0", b".\\COMCTL.DLL\0", [".\\COMCTL.DLL", "a path"]),
+                (names, "x86_64", b"COMCTL32.dll\0", b"WININET.dll\0\0", ["WININET.dll", "not one of"]),
+                # A library the program loads only when needed must not be imported either.
+                (names, "x86_64", b"COMCTL32.dll\0", b"OLEACC.dll\0\0\0", ["OLEACC.dll", "loaded at every start"]),
+                (loading, "i686", b"libgcc_s_dw2-1.dll", b"C:\\gcc_s_dw2-1.dll", ["C:\\gcc_s_dw2-1.dll"]),
+                (loading, "x86_64", u16("advapi32.dll"), u16("..\\api32.dll"), ["..\\api32.dll", "a path"]),
+                (loading, "x86_64", u16("advapi32.dll"), u16("dbghelp2.dll"), ["dbghelp2.dll"])]:
+            with self.subTest(arch=arch, new=new):
+                data = original(arch)
+                self.expect(check, PeFile(data), replaced(data, old, new), words)
 
     def test_loader_import_without_a_reason(self):
         data = original("x86_64")
