@@ -201,10 +201,7 @@ std::string Error(const std::string& message) {
     return json.Text();
 }
 
-std::string Tree(const std::wstring& className) {
-    HWND top = FindTopLevel(className);
-    if (!top)
-        return Error("no window of class " + ToUtf8(className));
+std::string Tree(HWND top) {
     Json json;
     json.BeginObject().Key("window");
     WriteTopLevel(json, top);
@@ -227,10 +224,7 @@ std::string Tree(const std::wstring& className) {
 }
 
 // Region rectangles are relative to the window's top-left corner.
-std::string Region(const std::wstring& className) {
-    HWND top = FindTopLevel(className);
-    if (!top)
-        return Error("no window of class " + ToUtf8(className));
+std::string Region(HWND top) {
     RECT rect{};
     ::GetWindowRect(top, &rect);
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
@@ -401,14 +395,9 @@ std::string WindowAt(const std::string& argument) {
 // WM_DPICHANGED as Windows sends it when a window moves to a monitor of
 // another DPI; Wine does not send it. The suggested rectangle would be a
 // pointer into this process, so none is passed.
-std::string DpiChanged(const std::string& argument) {
-    char className[256] = {};
-    int dpi = 0;
-    if (std::sscanf(argument.c_str(), "%255s %d", className, &dpi) != 2 || dpi <= 0)
+std::string DpiChanged(HWND top, int dpi) {
+    if (dpi <= 0)
         return Error("usage: dpichanged CLASS DPI");
-    HWND top = FindTopLevel(Widen(className));
-    if (!top)
-        return Error(std::string("no window of class ") + className);
     constexpr UINT kWmDpiChanged = 0x02E0;
     DWORD_PTR result = 0;
     const bool answered = ::SendMessageTimeoutW(top, kWmDpiChanged, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG,
@@ -418,40 +407,50 @@ std::string DpiChanged(const std::string& argument) {
     return json.Text();
 }
 
-std::string Accessible(const std::wstring& className) {
-    HWND top = FindTopLevel(className);
-    if (!top)
-        return Error("no window of class " + ToUtf8(className));
+std::string Accessible(HWND top) {
     Json json;
     WriteAccessibleTree(json, top, Descendants(top));
     return json.Text();
 }
 
-std::string AccessibleAction(const std::string& argument) {
-    char className[256] = {};
-    int id = 0;
-    if (std::sscanf(argument.c_str(), "%255s %d", className, &id) != 2)
-        return Error("usage: accdo CLASS ID");
-    HWND top = FindTopLevel(Widen(className));
-    HWND target = top && id ? nullptr : top;
-    for (HWND control : top&& id ? Descendants(top) : std::vector<HWND>())
+std::string AccessibleAction(HWND top, int id) {
+    HWND target = id ? nullptr : top;
+    for (HWND control : id ? Descendants(top) : std::vector<HWND>())
         if (::GetDlgCtrlID(control) == id)
             target = control;
     if (!target)
-        return Error("no such window or control: " + argument);
+        return Error("no control " + std::to_string(id));
     Json json;
     json.BeginObject().Key("hr").Num(DoDefaultAction(target)).EndObject();
     return json.Text();
+}
+
+// A command about the first window of a class: its argument is the class
+// name, then for some a number.
+std::string RunOnWindow(const std::string& command, const std::string& argument) {
+    char className[256] = {};
+    int number = 0;
+    const int read = std::sscanf(argument.c_str(), "%255s %d", className, &number);
+    HWND top = read > 0 ? FindTopLevel(Widen(className)) : nullptr;
+    if (!top)
+        return Error("no window of class " + argument);
+    if (command == "tree")
+        return Tree(top);
+    if (command == "region")
+        return Region(top);
+    if (command == "acc")
+        return Accessible(top);
+    if (read != 2)
+        return Error("usage: " + command + " CLASS NUMBER");
+    return command == "dpichanged" ? DpiChanged(top, number) : AccessibleAction(top, number);
 }
 
 // One command: its name, and the rest of the line as its argument.
 std::string Run(const std::string& command, const std::string& argument) {
     if (command == "windows")
         return ListWindows();
-    if (command == "tree")
-        return Tree(Widen(argument));
-    if (command == "region")
-        return Region(Widen(argument));
+    if (command == "tree" || command == "region" || command == "acc" || command == "dpichanged" || command == "accdo")
+        return RunOnWindow(command, argument);
     if (command == "msgbox")
         return MessageBoxes(argument == "--press");
     if (command == "guires")
@@ -464,12 +463,6 @@ std::string Run(const std::string& command, const std::string& argument) {
         return WindowAt(argument);
     if (command == "setclip")
         return SetClipboard(Widen(argument));
-    if (command == "dpichanged")
-        return DpiChanged(argument);
-    if (command == "acc")
-        return Accessible(Widen(argument));
-    if (command == "accdo")
-        return AccessibleAction(argument);
     return Error("unknown command: " + command);
 }
 
