@@ -75,16 +75,9 @@ void CheckLeadingNumber(const std::string& text) {
     const std::string context = Quoted(text) + " -> " + std::to_string(value);
     FUZZ_REQUIRE(value >= 0.0 && !std::isnan(value), context);
 
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
-        ++pos;
-    while (pos < text.size() && text[pos] == '0')
-        ++pos;
-    std::size_t end = pos;
-    while (end < text.size() && IsAsciiDigit(text[end]))
-        ++end;
-    if (end - pos <= 15) {  // exact in a double
-        const std::uint64_t exact = end > pos ? std::strtoull(text.substr(pos, end - pos).c_str(), nullptr, 10) : 0;
+    const std::string digits = SignificantLeadingDigits(text);
+    if (digits.size() <= 15) {  // exact in a double
+        const std::uint64_t exact = digits.empty() ? 0 : std::strtoull(digits.c_str(), nullptr, 10);
         FUZZ_REQUIRE(value == static_cast<double>(exact), context + ", expected " + std::to_string(exact));
     } else {
         FUZZ_REQUIRE(value >= 1e15, context);

@@ -57,10 +57,9 @@ inline std::string ZeroPadded(std::int64_t value) {
     return buffer;
 }
 
-// Whether the run of decimal digits at the start of a text (after spaces and
-// tabs) stands for a number above 59, compared as digit strings so that runs
-// of any length are read exactly.
-inline bool LeadingDigitsAbove59(const std::string& text) {
+// The run of decimal digits at the start of a text (after spaces and tabs),
+// without its leading zeros.
+inline std::string SignificantLeadingDigits(const std::string& text) {
     std::size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
         ++pos;
@@ -69,10 +68,14 @@ inline bool LeadingDigitsAbove59(const std::string& text) {
         ++end;
     while (pos < end && text[pos] == '0')
         ++pos;
-    const std::string significant = text.substr(pos, end - pos);
-    if (significant.size() != 2)
-        return significant.size() > 2;
-    return significant > "59";
+    return text.substr(pos, end - pos);
+}
+
+// Whether that run stands for a number above 59, compared as digit strings
+// so that runs of any length are read exactly.
+inline bool LeadingDigitsAbove59(const std::string& text) {
+    const std::string significant = SignificantLeadingDigits(text);
+    return significant.size() != 2 ? significant.size() > 2 : significant > "59";
 }
 
 }  // namespace tarnvel::fuzz
