@@ -14,7 +14,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import tarnvel_case  # noqa: E402
-from wine_session import Config, Xvfb, cannot_run, prepare_prefix, wineserver_kill  # noqa: E402
+from wine_session import (Config, Xvfb, cannot_run, not_built, prepare_prefix, unittest_tally,  # noqa: E402
+                          wineserver_kill)
 
 SCENARIO_MODULES = ["test_countdown", "test_fields", "test_windows", "test_access"]
 
@@ -41,10 +42,9 @@ def main():
         print(refused, file=sys.stderr)
         return 1
     config = Config(args.arch)
-    for needed in (config.exe, config.inspector):
-        if not needed.is_file():
-            print(f"e2e: {needed} is missing; build it with scripts/build.sh {args.arch}", file=sys.stderr)
-            return 2
+    if not_built(config, "e2e"):
+        print(not_built(config, "e2e"), file=sys.stderr)
+        return 2
     config.artifacts.mkdir(parents=True, exist_ok=True)
     for old in list(config.artifacts.glob("*.relay.log")) + list(config.artifacts.glob("*.failed.*")):
         old.unlink()
@@ -61,13 +61,10 @@ def main():
             tarnvel_case.HARNESS.session.stop()
         wineserver_kill(config)
         xvfb.stop()
-    # A test with failing subtests appears once per subtest: count tests.
-    failed_tests = {getattr(test, "test_case", test).id() for test, _ in result.failures + result.errors}
-    failed = len(failed_tests) + len(result.unexpectedSuccesses)
-    passed = result.testsRun - failed - len(result.skipped)
     print(f"e2e {args.arch}: {time.monotonic() - began:.0f} s, artifacts in {config.artifacts}")
-    print(f"{passed} passed, {failed} failed" + (f", {len(result.skipped)} skipped" if result.skipped else ""))
-    return 0 if failed == 0 and result.testsRun > 0 else 1
+    line, passed = unittest_tally(result)
+    print(line)
+    return 0 if passed else 1
 
 
 if __name__ == "__main__":

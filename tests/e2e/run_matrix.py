@@ -27,7 +27,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import tarnvel_case  # noqa: E402
 from test_dpi import DpiScenario  # noqa: E402
 from test_versions import MATRIX_RELAY_INCLUDE, VersionScenario, Win98CallsScenario, Win98LargeFontsScenario  # noqa: E402,E501
-from wine_session import ROOT, Config, Xvfb, prepare_prefix, wine_loaders, wineserver_kill  # noqa: E402
+from wine_session import (ROOT, Config, Xvfb, not_built, prepare_prefix, unittest_tally, wine_loaders,  # noqa: E402
+                          wineserver_kill)
 
 VERSIONS = {"i686": ["win98", "win2k", "winxp", "win7", "win10"], "x86_64": ["win7", "win10"]}
 # The 64-bit program's own Windows 9x path: the family flag, no privilege
@@ -112,12 +113,9 @@ def main():
     for target in listed:
         if target.arch in skipped:
             print(f"skipped: {target.label}: {skipped[target.arch]}")
-    for arch in sorted({t.arch for t in chosen}):
-        config = Config(arch)
-        for needed in (config.exe, config.inspector):
-            if not needed.is_file():
-                print(f"matrix: {needed} is missing; build it with scripts/build.sh {arch}", file=sys.stderr)
-                return 2
+    for missing in filter(None, (not_built(Config(arch), "matrix") for arch in sorted({t.arch for t in chosen}))):
+        print(missing, file=sys.stderr)
+        return 2
     for arch in ("i686", "x86_64"):  # the clean prefix the settings' prefixes were once copied from
         shutil.rmtree(MATRIX_DIR / f"{arch}-base", ignore_errors=True)
     xvfb = Xvfb()
@@ -133,14 +131,11 @@ def main():
     finally:
         xvfb.stop()
     result.printErrors()
-    failed_tests = {getattr(test, "test_case", test).id() for test, _ in result.failures + result.errors}
-    failed = len(failed_tests) + len(result.unexpectedSuccesses)
-    passed = result.testsRun - failed - len(result.skipped)
     print(f"matrix: {len(chosen)} settings in {time.monotonic() - began:.0f} s; artifacts in "
           f"{ROOT / 'build' / 'e2e-artifacts'}")
-    skips = len(result.skipped) + len(listed) - len(chosen)
-    print(f"{passed} passed, {failed} failed" + (f", {skips} skipped" if skips else ""))
-    return 0 if failed == 0 and result.testsRun > 0 else 1
+    line, passed = unittest_tally(result, skipped=len(listed) - len(chosen))
+    print(line)
+    return 0 if passed else 1
 
 
 if __name__ == "__main__":

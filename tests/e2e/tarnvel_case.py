@@ -29,10 +29,10 @@ WS_MINIMIZE = 0x20000000
 TASKBAR = "Shell_TrayWnd"
 HTCLOSE = 20
 HOME_PAGE = "http://tarnvel.example/"
-# The labels and images that the program draws itself: they have no windows.
-# Where each lies, in twips of the client area of what draws it (a window,
-# or one of its controls), and the text it shows under a Western code page,
-# where the full-width colon has an ASCII colon standing in for it.
+# The labels and pictures the program draws from its skin: where each lies,
+# in twips of the client area it is drawn on (a window, or one of its
+# controls), and the text it shows under a Western code page, where the
+# full-width colon has an ASCII colon standing in for it.
 DRAWN = {
     "IDC_IMAGE1": (MAIN, "IDC_PIC1", (1800, 480, 315, 315), None),
     "IDC_IMAGE2": (MAIN, "IDC_PIC1", (1140, 3960, 480, 480), None),

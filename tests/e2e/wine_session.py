@@ -86,6 +86,22 @@ class Config:
         return wine_loaders.loader(self.arch)
 
 
+def not_built(config, who):
+    """What of the architecture's build is missing, as a line, or None."""
+    missing = [needed for needed in (config.exe, config.inspector) if not needed.is_file()]
+    return f"{who}: {missing[0]} is missing; build it with scripts/build.sh {config.arch}" if missing else None
+
+
+def unittest_tally(result, skipped=0):
+    """The closing line of a unittest run (a test whose subtests fail counts
+    once), and whether the run passed: a run of no test does not."""
+    failed = len({getattr(test, "test_case", test).id() for test, _ in result.failures + result.errors})
+    failed += len(result.unexpectedSuccesses)
+    passed, skipped = result.testsRun - failed - len(result.skipped), skipped + len(result.skipped)
+    line = f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else "")
+    return line, failed == 0 and result.testsRun > 0
+
+
 def cannot_run(arch, who):
     """A one-line message when this machine cannot run the ARCH program
     under Wine (see scripts/wine_loaders.py), else None."""

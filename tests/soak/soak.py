@@ -29,8 +29,8 @@ from soak_world import Failure, Pointer, World  # noqa: E402
 from desktop_input import Desktop  # noqa: E402
 from tarnvel_case import (ABOUT, ABOUT_WINDOW, FIELDS, MAIN, NOTICE, OPTION, OPTIONS_WINDOW, RESET,  # noqa: E402
                           START, centre)
-from wine_session import (ROOT, Config, Program, Session, SessionEnded, Xvfb, cannot_run, prepare_prefix,  # noqa: E402
-                          wait_until, wineserver_kill)
+from wine_session import (ROOT, Config, Program, Session, SessionEnded, Xvfb, cannot_run, not_built,  # noqa: E402
+                          prepare_prefix, wait_until, wineserver_kill)
 
 SOAK_RELAY_INCLUDE = ";".join([
     "user32.ExitWindowsEx", "advapi32.OpenProcessToken", "advapi32.LookupPrivilegeValueA",
@@ -189,28 +189,22 @@ class Run:
         a = self.actions
         classes = {"main": MAIN, "options": OPTIONS_WINDOW, "about": ABOUT_WINDOW, "notice": NOTICE}
         verb, _, name = choice.partition(" ")
-        if choice == "type" and state.idle:
-            a.type_keys(rng, state)
-        elif choice == "paste" and state.idle:
-            a.paste(rng, state)
-        elif choice == "drag" and state.main["enabled"]:
-            a.drag(rng, state)
-        elif choice == "open options":
-            a.open_window(rng, state, OPTION, OPTIONS_WINDOW)
-        elif choice == "open about":
-            a.open_window(rng, state, ABOUT, ABOUT_WINDOW)
-        elif choice == "start/pause":
-            a.press_button(rng, state, START, "Start/Pause")
-        elif choice == "reset":
-            a.press_button(rng, state, RESET, "Reset")
-        elif choice == "short count":
-            self.start_short_count(rng, state)
-        elif choice == "change":
-            a.change_mode(rng, state)
-        elif choice == "leave and return":
-            a.leave_and_return(rng, state)
-        elif choice == "minimise and restore":
-            a.minimise_and_restore(state)
+        # Each choice's action, or a false value where it is not possible now.
+        plain = {
+            "type": state.idle and (lambda: a.type_keys(rng, state)),
+            "paste": state.idle and (lambda: a.paste(rng, state)),
+            "drag": state.main["enabled"] and (lambda: a.drag(rng, state)),
+            "open options": lambda: a.open_window(rng, state, OPTION, OPTIONS_WINDOW),
+            "open about": lambda: a.open_window(rng, state, ABOUT, ABOUT_WINDOW),
+            "start/pause": lambda: a.press_button(rng, state, START, "Start/Pause"),
+            "reset": lambda: a.press_button(rng, state, RESET, "Reset"),
+            "short count": lambda: self.start_short_count(rng, state),
+            "change": lambda: a.change_mode(rng, state),
+            "leave and return": lambda: a.leave_and_return(rng, state),
+            "minimise and restore": lambda: a.minimise_and_restore(state),
+        }
+        if plain.get(choice):
+            plain[choice]()
         elif verb == "click" and safe and name == "options":
             self.click_options_safely(rng, state)
         elif verb == "click":
@@ -219,7 +213,7 @@ class Run:
         elif verb == "close" and state.window(classes[name]):
             a.close_window(rng, state, classes[name])
         else:
-            self.actions.note("skipped: not possible now")
+            a.note("skipped: not possible now")
 
     def click_options_safely(self, rng, state):
         """A click on Options during a short count, but never on Change."""
@@ -413,10 +407,9 @@ def main():
         return 1
     config = Config(args.arch, prefix=ROOT / "build" / "wine-soak" / f"{args.arch}-{args.windows}")
     config.artifacts = ROOT / "build" / "soak-artifacts" / args.arch
-    for needed in (config.exe, config.inspector):
-        if not needed.is_file():
-            print(f"soak: {needed} is missing; build it with scripts/build.sh {args.arch}", file=sys.stderr)
-            return 2
+    if not_built(config, "soak"):
+        print(not_built(config, "soak"), file=sys.stderr)
+        return 2
     config.artifacts.mkdir(parents=True, exist_ok=True)
     for old in config.artifacts.glob("soak.*"):
         old.unlink()
