@@ -104,6 +104,22 @@ def size(rect):
     return (rect[2] - rect[0], rect[3] - rect[1])
 
 
+def inside(point, rect, margin=0):
+    return rect[0] - margin <= point[0] < rect[2] + margin and rect[1] - margin <= point[1] < rect[3] + margin
+
+
+def close_button_point(ask, window):
+    """A point on the window's title-bar close button, found by hit testing
+    through the inspector's ask, or None where none shows."""
+    left, top, right, _ = window["rect"]
+    for y in range(top + 2, top + 30, 3):
+        for x in range(right - 3, right - 40, -2):
+            hit = ask(f"at {x} {y}")
+            if hit.get("top") == window["hwnd"] and hit.get("hittest") == HTCLOSE:
+                return (x, y)
+    return None
+
+
 class TarnvelCase(unittest.TestCase):
     # Tests that let the program end the Wine session set this; the others
     # run with wineboot disabled, so the session-ending call is refused.
@@ -297,14 +313,9 @@ class TarnvelCase(unittest.TestCase):
         wait_until(lambda: not any(d["hwnd"] == dialog["hwnd"] for d in self.dialogs()), 5, "the message box to close")
 
     def close_point(self, window):
-        """A point on the window's title-bar close button, found by hit testing."""
-        left, top, right, _ = window["rect"]
-        for y in range(top + 2, top + 24, 3):
-            for x in range(right - 3, right - 40, -2):
-                hit = self.ask(f"at {x} {y}")
-                if hit.get("top") == window["hwnd"] and hit.get("hittest") == HTCLOSE:
-                    return (x, y)
-        raise AssertionError(f"no close button found on {window['class']} {window['rect']}")
+        point = close_button_point(self.ask, window)
+        self.assertIsNotNone(point, f"no close button found on {window['class']} {window['rect']}")
+        return point
 
     def leave_for_desktop(self):
         """Clicks the bare desktop, as a person switching to another program

@@ -7,7 +7,7 @@ import time
 from desktop_input import read_pixels, share_of
 from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, HOME_PAGE, MAIN, OPTIONS_WINDOW, START, WS_CAPTION,
                           WS_EX_APPWINDOW, WS_EX_TOOLWINDOW, WS_SYSMENU, WS_THICKFRAME, ID, TarnvelCase, centre,
-                          pixels, size)
+                          inside, pixels, size)
 from wine_session import DESKTOP_SIZE, wait_until
 
 MAIN_LAYOUT = {  # id: (x, y, w, h, text) in the picture box's client area; the drawn ones are in DRAWN
@@ -24,10 +24,6 @@ WS_POPUP, WS_CHILD, CW_USEDEFAULT = 0x80000000, 0x40000000, 0x80000000
 
 def drawn_texts_of(cls):
     return {text for owner, _, _, text in DRAWN.values() if owner == cls and text}
-
-
-def inside(point, rect, margin=0):
-    return rect[0] - margin <= point[0] < rect[2] + margin and rect[1] - margin <= point[1] < rect[3] + margin
 
 
 class WindowPlacement:

@@ -6,7 +6,8 @@ says so; the invariants are checked after every action either way."""
 
 import time
 
-from tarnvel_case import FIELDS, MAIN, MINUTES, OPTIONS_WINDOW, SECONDS, START, TASKBAR, WS_MINIMIZE, ID, centre
+from tarnvel_case import (FIELDS, HTCLOSE, MAIN, MINUTES, OPTIONS_WINDOW, SECONDS, START, TASKBAR, WS_MINIMIZE, ID,
+                          centre, close_button_point, inside)
 from soak_world import MODE_OF_RADIO, Failure
 from wine_session import DESKTOP_SIZE, wait_until
 
@@ -15,7 +16,6 @@ CLOSE_PICTURE = ID["IDC_IMAGE1"]
 DESKTOP = "#32769"
 SKIN = ID["IDC_PIC1"]
 RADIOS = [ID[f"IDC_OPTIONSHUTDOWN_{i}"] for i in range(4)]
-HTCLOSE = 20
 WINE_MENU_ROW = 24  # the height of a menu's last row, and a little more
 # Where the main window is kept: clear of the notice (centred) and of
 # Options and About (top left), so that most clicks reach what they aim at.
@@ -24,10 +24,6 @@ PASTES = ["7", "12", "99", "123", "05", "ab", "1a", " 7", "", "-5", "3.5", "\uff
 DIGIT_KEYS = [str(d) for d in range(10)]
 LETTER_KEYS = list("abcdefghijklmnopqrstuvwxyz") + ["A", "Q", "Z"]
 EDIT_KEYS = ["BackSpace", "Delete", "Left", "Right", "Home", "End", "shift+End", "shift+Home"]
-
-
-def inside(point, rect, margin=0):
-    return rect[0] - margin <= point[0] < rect[2] + margin and rect[1] - margin <= point[1] < rect[3] + margin
 
 
 class Actions:
@@ -58,11 +54,6 @@ class Actions:
             self.note("skipped: point off the screen")  # a window moved partly off the screen
             return None
         target = self.hit(point)
-        if target.get("top_class") == MAIN and target.get("id") == SKIN:
-            # The close picture is drawn by the skin: only its place tells it.
-            close = self.world.observe().controls.get(CLOSE_PICTURE)
-            if close and inside(point, close["rect"], 1):
-                target = dict(target, id=CLOSE_PICTURE)
         if target.get("top_class") == MAIN and target.get("id") in (CLOSE_PICTURE, *avoid):
             self.note("skipped: close picture" if target.get("id") == CLOSE_PICTURE else "skipped: avoided control")
             return None
@@ -166,14 +157,10 @@ class Actions:
             point = (window["rect"][2] - offset[0], window["rect"][1] + offset[1])
             if self.hit(point).get("hittest") == HTCLOSE:
                 return point
-        left, top, right, _ = window["rect"]
-        for y in range(top + 3, top + 30, 3):
-            for x in range(right - 4, right - 40, -3):
-                answer = self.hit((x, y))
-                if answer.get("top") == window["hwnd"] and answer.get("hittest") == HTCLOSE:
-                    self.close_offsets[window["class"]] = (right - x, y - top)
-                    return (x, y)
-        return None
+        point = close_button_point(self.ask, window)
+        if point:
+            self.close_offsets[window["class"]] = (window["rect"][2] - point[0], point[1] - window["rect"][1])
+        return point
 
     def find_skin_points(self, state):
         """Points of bare skin, relative to the main window, for drags."""
