@@ -8,7 +8,6 @@ Windows 98 SE implements: Wine implements the Unicode functions that Windows
 98 has only as stubs, so running under Wine's win98 alone proves nothing.
 run_matrix.py runs one scenario per version, each in a prefix of its own."""
 
-import re
 import sys
 import time
 from collections import Counter
@@ -31,22 +30,10 @@ POWER_OFF = (0x0C, 0xFFFFFFFF)  # EWX_POWEROFF | EWX_FORCE, reserved
 # major.minor. Windows 10 is itself only because the manifest declares it.
 REPORTED_VERSION = {"win98": (True, 4, 10), "win2k": (False, 5, 0), "winxp": (False, 5, 1),
                     "win7": (False, 6, 1), "win10": (False, 10, 0)}
-LOADED_RE = re.compile(r'Loaded L"[^"]*\\\\tarnvel\.exe" at ([0-9a-fA-F]+)')
 WIN98 = Win98Functions.load(ROOT / "tests" / "pe" / "win98se_exports.txt")
 LOGPIXELSY = 90  # GetDeviceCaps: the system's DPI
 # Client sizes at 96 DPI of the windows with a caption bar.
 CLIENT_SIZES = {OPTIONS_WINDOW: (170, 114), ABOUT_WINDOW: (312, 198), NOTICE: (172, 58)}
-
-
-def image_range(relay_path, exe_path):
-    """Where the program's own image lies: the base Wine loaded it at (from
-    the +loaddll trace) and the image size in its PE header."""
-    text = relay_path.read_text(encoding="utf-8", errors="replace")
-    match = LOADED_RE.search(text)
-    if not match:
-        return None
-    base = int(match.group(1), 16)
-    return base, base + PeFile.load(exe_path).size_of_image
 
 
 def decode_version(value):
@@ -106,9 +93,7 @@ class VersionScenario(TarnvelCase):
     def own_calls(self, relay, func):
         """The calls of func made by the program's own code (not by the C
         runtime's DLL or by Wine), told apart by their return address."""
-        bounds = image_range(self.program.relay_path, self.config.exe)
-        self.assertIsNotNone(bounds, "the trace does not say where tarnvel.exe was loaded")
-        return [c for c in relay.find(func) if bounds[0] <= c.ret < bounds[1]]
+        return [c for c in own_calls_of_image(relay, self.config.exe)[1] if c.func == func]
 
     def check_reported_version(self):
         relay = self.program.relay()
