@@ -262,9 +262,14 @@ class TarnvelCase(unittest.TestCase):
         rect = self.control(control_id, cls)["rect"]
         self.click_at(centre(rect), cls, button)
 
-    def open_options(self):
-        self.click_control(OPTION)
-        return wait_until(lambda: self.window(OPTIONS_WINDOW), 3, "the Options window")
+    def open_window(self, cls):
+        """Opens Options or About by its button, or lets a count of a second
+        run out for the time-up notice; returns the window once it shows."""
+        if cls == NOTICE:
+            self.start_count("1")
+        else:
+            self.click_control({OPTIONS_WINDOW: OPTION, ABOUT_WINDOW: ABOUT}[cls])
+        return wait_until(lambda: self.window(cls), 5, f"the {cls} window")
 
     def enter(self, control_id):
         """Enters a field as a person would: by clicking it."""

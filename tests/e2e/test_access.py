@@ -61,7 +61,7 @@ class WhatAScreenReaderReads(AccessibleCase):
         self.assertFalse(objects[START]["state"] & UNAVAILABLE)
 
     def test_options_about_and_notice(self):
-        self.open_options()
+        self.open_window(OPTIONS_WINDOW)
         _, objects = self.accessible(OPTIONS_WINDOW)
         self.assertEqual({name: objects[ID[name]]["name"] for name in MODES},
                          {"IDC_OPTIONSHUTDOWN_0": "Log Off", "IDC_OPTIONSHUTDOWN_1": "Shutdown",

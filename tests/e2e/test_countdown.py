@@ -4,7 +4,7 @@ of a zero count, and closing the program while it counts."""
 import time
 
 from desktop_input import read_pixels, share_of
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, FIELDS, MAIN, NOTICE, RESET, START, WS_CAPTION, WS_SYSMENU,
+from tarnvel_case import (ABOUT_WINDOW, DRAWN, FIELDS, MAIN, NOTICE, RESET, START, WS_CAPTION, WS_SYSMENU,
                           ID, SECONDS, TarnvelCase, size)
 from wine_session import SessionEnded, wait_until
 
@@ -179,8 +179,7 @@ class ClosePicture(TarnvelCase):
     def test_close_during_count_keeps_about_and_the_process(self):
         self.start_count("59")
         seconds = self.control(SECONDS)["hwnd"]
-        self.click_control(ABOUT)
-        about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
+        about = self.open_window(ABOUT_WINDOW)
         self.click_drawn("IDC_IMAGE1")
         wait_until(lambda: not self.window(MAIN), 3, "the main window to close")
         relay = self.program.relay()

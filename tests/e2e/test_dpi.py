@@ -17,9 +17,8 @@ from collections import Counter
 from functools import lru_cache
 
 from desktop_input import read_pixels
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, MAIN, NOTICE, OPTION, OPTIONS_WINDOW, ID, SECONDS, START, TarnvelCase,
-                          size)
-from wine_session import ROOT, wait_until
+from tarnvel_case import ABOUT_WINDOW, MAIN, NOTICE, OPTIONS_WINDOW, ID, TarnvelCase, size
+from wine_session import ROOT
 
 MARGIN = 8  # desktop around the window in the screenshot
 # Whose captions are judged, and how the caption is told from the face:
@@ -265,10 +264,7 @@ class DpiScenario(TarnvelCase):
             self.assertEqual(outside, [], f"{names.get(cid, cid)} {r} has rows outside the window region")
         self.assertFalse(covered(region, 0, 1, 0), "the window's corner is not outside its region")
 
-        # Deactivated, no field shows a caret or a selection.
-        self.desktop.click(left - 40, top + 40)
-        wait_until(lambda: not any(c["focused"] for c in self.controls().values()), 3,
-                   "the program to lose the focus to the desktop")
+        self.leave_for_desktop()  # deactivated, no field shows a caret or a selection
         shot = self.desktop.screenshot(self.shared_artifact(shot_name),
                                        [left - MARGIN, top - MARGIN, left + width + MARGIN, top + height + MARGIN])
         if captions:
@@ -326,20 +322,8 @@ class DpiScenario(TarnvelCase):
         """Options, About and the time-up notice: client sizes and control
         places at the setting, and again after a change of DPI."""
         reference = REFERENCE[self.config.arch]
-
-        def open_options():
-            self.click_control(OPTION)
-
-        def open_about():
-            self.click_control(ABOUT)
-
-        def run_out():
-            self.type_into(SECONDS, "01")
-            self.click_control(START)
-
-        for cls, show in ((OPTIONS_WINDOW, open_options), (ABOUT_WINDOW, open_about), (NOTICE, run_out)):
-            show()
-            wait_until(lambda: self.window(cls), 5, f"the {cls} window")
+        for cls in (OPTIONS_WINDOW, ABOUT_WINDOW, NOTICE):
+            self.open_window(cls)
             with self.subTest(window=cls):
                 measured = self.measure_client(cls)
                 if dpi == 96:

@@ -34,7 +34,7 @@ class FieldLimits(TarnvelCase):
 
     def test_leaving_for_options_checks_the_field_before_change_acts(self):
         change = ID["IDC_OPTION_CHANGE"]
-        self.open_options()
+        self.open_window(OPTIONS_WINDOW)
         self.type_into(SECONDS, "97")
         self.click_control(change, OPTIONS_WINDOW)
         box = self.wait_dialog("Confirm")

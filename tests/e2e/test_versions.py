@@ -13,8 +13,8 @@ import time
 from collections import Counter
 from pathlib import PureWindowsPath
 
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, FIELDS, MAIN, MINUTES, NOTICE, OPTION, OPTIONS_WINDOW, RESET,
-                          SECONDS, START, ID, TarnvelCase, pixels, size)
+from tarnvel_case import (ABOUT_WINDOW, DRAWN, FIELDS, MAIN, MINUTES, NOTICE, OPTIONS_WINDOW, RESET, SECONDS, START, ID,
+                          TarnvelCase, pixels, size)
 from test_windows import MAIN_LAYOUT, MODES
 from wine_session import RELAY_INCLUDE, ROOT, wait_until
 
@@ -234,14 +234,13 @@ class Win98CallsScenario(VersionScenario):
         wait_until(lambda: self.fields() == ("00", "00", "00"), 3, "Reset to clear the fields")
         self.type_into(MINUTES, "2")
 
-        self.open_options()
+        self.open_window(OPTIONS_WINDOW)
         self.click_control(ID["IDC_OPTIONSHUTDOWN_2"], OPTIONS_WINDOW)
         wait_until(lambda: self.control(ID["IDC_OPTIONSHUTDOWN_2"], OPTIONS_WINDOW)["checked"] == 1, 2, "Reboot")
         self.click_control(ID["IDC_OPTION_CHANGE"], OPTIONS_WINDOW)
         wait_until(lambda: not self.window(OPTIONS_WINDOW), 3, "the Options window to close")
 
-        self.click_control(ABOUT)
-        about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
+        about = self.open_window(ABOUT_WINDOW)
         # The link is clicked by place, as its label need not be a window of its own.
         x, y, w, h = (pixels(n, self.log_pixels) for n in DRAWN["IDC_LABEL3_2"][2])
         link = (about["client"][0] + x + w // 2, about["client"][1] + y + h // 2)
@@ -284,11 +283,8 @@ class Win98LargeFontsScenario(Win98CallsScenario):
     def test_every_window_is_laid_out_at_the_system_dpi(self):
         self.assertEqual(self.ask("dpi")["logpixelsy"], 120, "the prefix does not run at 120 DPI")
         self.assertScaled(size(self.main["rect"]), (184, 312), "the main window")
-        openers = {OPTIONS_WINDOW: lambda: self.click_control(OPTION), ABOUT_WINDOW: lambda: self.click_control(ABOUT),
-                   NOTICE: lambda: self.start_count("1")}
         for cls, client in CLIENT_SIZES.items():
-            openers[cls]()
-            window = wait_until(lambda: self.window(cls), 5, f"the {cls} window")
+            window = self.open_window(cls)
             with self.subTest(window=cls):
                 self.assertScaled(size(window["client"]), client, cls)
                 self.screenshot(f"win98-dpi120-{cls[len('Tarnvel'):].lower()}", window["rect"])

@@ -5,7 +5,7 @@ window with its hovering link."""
 import time
 
 from desktop_input import read_pixels, share_of
-from tarnvel_case import (ABOUT, ABOUT_WINDOW, DRAWN, HOME_PAGE, MAIN, OPTIONS_WINDOW, START, WS_CAPTION,
+from tarnvel_case import (ABOUT_WINDOW, DRAWN, HOME_PAGE, MAIN, OPTIONS_WINDOW, START, WS_CAPTION,
                           WS_EX_APPWINDOW, WS_EX_TOOLWINDOW, WS_SYSMENU, WS_THICKFRAME, ID, TarnvelCase, centre,
                           inside, pixels, size)
 from wine_session import DESKTOP_SIZE, wait_until
@@ -186,7 +186,7 @@ class OptionsWindow(TarnvelCase, WindowPlacement):
         wait_until(lambda: not self.window(OPTIONS_WINDOW), 3, "the Options window to close")
 
     def test_window_and_default_power_off(self):
-        options = self.open_options()
+        options = self.open_window(OPTIONS_WINDOW)
         self.assertEqual(options["title"], "Option")
         self.assertEqual(size(options["client"]), (170, 114))
         self.assertEqual(options["style"] & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME), WS_CAPTION | WS_SYSMENU,
@@ -202,26 +202,22 @@ class OptionsWindow(TarnvelCase, WindowPlacement):
         self.assertEqual(self.checked_mode(), "IDC_OPTIONSHUTDOWN_3")
 
     def test_change_stores_mode_and_title_close_does_not(self):
-        self.open_options()
+        self.open_window(OPTIONS_WINDOW)
         self.choose("IDC_OPTIONSHUTDOWN_2", by_change=True)
         self.assertEqual(self.expire_and_get_flags(1), MODES["IDC_OPTIONSHUTDOWN_2"])
-        self.open_options()
+        self.open_window(OPTIONS_WINDOW)
         self.assertEqual(self.checked_mode(), "IDC_OPTIONSHUTDOWN_2", "Reboot not shown as the stored mode")
         self.choose("IDC_OPTIONSHUTDOWN_0", by_change=False)
         self.assertEqual(self.expire_and_get_flags(2), MODES["IDC_OPTIONSHUTDOWN_2"],
                          "closing by the title bar stored a mode")
         for count, name in enumerate(("IDC_OPTIONSHUTDOWN_0", "IDC_OPTIONSHUTDOWN_1"), start=3):
             with self.subTest(mode=name):
-                self.open_options()
+                self.open_window(OPTIONS_WINDOW)
                 self.choose(name, by_change=True)
                 self.assertEqual(self.expire_and_get_flags(count), MODES[name])
 
 
 class AboutWindow(TarnvelCase, WindowPlacement):
-    def open_about(self):
-        self.click_control(ABOUT)
-        return wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
-
     def link_bordered(self):
         """Whether the link has its thin border, read off the screen: its top
         row and left column then have the frame's colour (a grey under Wine's
@@ -252,7 +248,7 @@ class AboutWindow(TarnvelCase, WindowPlacement):
         self.fail("no bare point on the About window")
 
     def test_texts_and_link(self):
-        about = self.open_about()
+        about = self.open_window(ABOUT_WINDOW)
         self.assertEqual(about["title"], "About")
         self.assertEqual(size(about["client"]), (312, 198))
         self.assertTrue(about["style"] & WS_SYSMENU)
@@ -262,7 +258,7 @@ class AboutWindow(TarnvelCase, WindowPlacement):
         self.assertRegex(HOME_PAGE, r"^http://[\w.-]+/$")
 
     def test_hover_borders_the_link_and_clicks_open_it(self):
-        about = self.open_about()
+        about = self.open_window(ABOUT_WINDOW)
         bare = self.bare_point(about)
         self.desktop.move(*bare)
         time.sleep(0.3)

@@ -100,11 +100,6 @@ def resource_entry_offset(pe, path):
     raise AssertionError("empty path")
 
 
-def import_thunk_offset(pe, dll_name):
-    """File offset of the first import lookup entry of a DLL."""
-    return next(thunk for name, thunk in import_tables(pe) if name.lower() == dll_name.lower())
-
-
 class HardeningChecks(unittest.TestCase):
     def expect(self, check, good, broken, words):
         ok, detail = check(good)
@@ -119,11 +114,9 @@ class HardeningChecks(unittest.TestCase):
         return patched(pe.data, pe.dll_characteristics_offset, struct.pack("<H", pe.dll_characteristics & ~bit))
 
     def test_dll_characteristics_need_each_flag(self):
-        for arch, bit, name in [("i686", pe_file.DLL_DYNAMIC_BASE, "DYNAMIC_BASE"),
-                                ("i686", pe_file.DLL_NX_COMPAT, "NX_COMPAT"),
-                                ("x86_64", pe_file.DLL_DYNAMIC_BASE, "DYNAMIC_BASE"),
-                                ("x86_64", pe_file.DLL_NX_COMPAT, "NX_COMPAT"),
-                                ("x86_64", pe_file.DLL_HIGH_ENTROPY_VA, "HIGH_ENTROPY_VA")]:
+        for arch, name in [(arch, name) for arch in EXES for name in ("DYNAMIC_BASE", "NX_COMPAT")] + \
+                          [("x86_64", "HIGH_ENTROPY_VA")]:
+            bit = getattr(pe_file, f"DLL_{name}")
             with self.subTest(arch=arch, flag=name):
                 self.expect(check_hardening.check_dll_characteristics, PeFile(original(arch)),
                             self.flags_without(arch, bit), [name])
@@ -247,7 +240,8 @@ class ImportChecks(unittest.TestCase):
 
     def test_import_by_ordinal(self):
         pe = PeFile(original("i686"))
-        broken = patched(pe.data, import_thunk_offset(pe, "comctl32.dll"), struct.pack("<I", 0x80000000 | 17))
+        first = next(thunk for name, thunk in import_tables(pe) if name.lower() == "comctl32.dll")
+        broken = patched(pe.data, first, struct.pack("<I", 0x80000000 | 17))
         failures, text = self.run_check(broken)
         self.assertEqual(failures, self.original_failures + 2, text)  # both lists refuse it
         self.assertIn("!@17 (by ordinal, not exported by Windows 2000)", text)

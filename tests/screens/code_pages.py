@@ -27,7 +27,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 
 import tarnvel_case  # noqa: E402
 from desktop_input import read_pixels  # noqa: E402
-from tarnvel_case import ABOUT, ABOUT_WINDOW, MINUTES, NOTICE, TarnvelCase  # noqa: E402
+from tarnvel_case import ABOUT_WINDOW, MINUTES, NOTICE, OPTIONS_WINDOW, TarnvelCase  # noqa: E402
 from wine_session import DESKTOP_SIZE, ROOT, Config, Xvfb, cannot_run, prepare_prefix, wait_until, wineserver_kill  # noqa: E402
 
 # Every call that could draw the About labels' text, in either character set.
@@ -76,14 +76,13 @@ class CodePageScreens(TarnvelCase):
         self.click_at(tarnvel_case.centre(box["buttons"][0]["rect"]), "#32770")
         wait_until(lambda: not any(d["hwnd"] == box["hwnd"] for d in self.dialogs()), 5, "the Confirm box to close")
 
-        options = self.open_options()
+        options = self.open_window(OPTIONS_WINDOW)
         time.sleep(0.3)
         self.shoot("options", options["rect"])
         self.click_at(self.close_point(options), options["class"])
         wait_until(lambda: not self.window(options["class"]), 3, "the Options window to close")
 
-        self.click_control(ABOUT)
-        about = wait_until(lambda: self.window(ABOUT_WINDOW), 3, "the About window")
+        about = self.open_window(ABOUT_WINDOW)
         time.sleep(0.5)
         self.shoot("about", about["rect"])
         self.shoot("desktop", [0, 0, *DESKTOP_SIZE])

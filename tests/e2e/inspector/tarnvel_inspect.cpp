@@ -262,24 +262,19 @@ void WriteDialog(Json& json, HWND dialog) {
     ::GetWindowRect(dialog, &rect);
     json.Key("rect").Rect(rect);
     // Statics carry the message text and the icon (SS_ICON style).
-    json.Key("statics").BeginArray();
-    for (HWND child : Descendants(dialog)) {
-        if (::lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0)
-            continue;
-        ::GetWindowRect(child, &rect);
-        json.BeginObject().Key("text").Str(TextOf(child)).Key("rect").Rect(rect);
-        json.Key("style").Num(static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE))).EndObject();
+    for (const bool buttons : {false, true}) {
+        json.Key(buttons ? "buttons" : "statics").BeginArray();
+        for (HWND child : Descendants(dialog)) {
+            if (buttons ? !IsButton(child) : ::lstrcmpiW(ClassOf(child).c_str(), L"Static") != 0)
+                continue;
+            ::GetWindowRect(child, &rect);
+            json.BeginObject().Key("id").Num(::GetDlgCtrlID(child)).Key("text").Str(TextOf(child));
+            json.Key("rect").Rect(rect).Key("style").Num(static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE)));
+            json.EndObject();
+        }
+        json.EndArray();
     }
-    json.EndArray();
-    json.Key("buttons").BeginArray();
-    for (HWND child : Descendants(dialog)) {
-        if (!IsButton(child))
-            continue;
-        ::GetWindowRect(child, &rect);
-        json.BeginObject().Key("id").Num(::GetDlgCtrlID(child)).Key("text").Str(TextOf(child));
-        json.Key("rect").Rect(rect).EndObject();
-    }
-    json.EndArray().EndObject();
+    json.EndObject();
 }
 
 std::string MessageBoxes(bool press) {
