@@ -82,12 +82,18 @@ void OptionsWindow::LayOut() {
                        DefaultGuiFont(Scale()), Scale(), "The Change button");
 }
 
-// The checked choice, as a dialog box puts the focus on its group's.
-HWND OptionsWindow::FirstFocus() {
+// The index of the checked choice, or -1 when none is checked.
+int OptionsWindow::CheckedChoice() const {
     for (int i = 0; i < kModeCount; ++i)
         if (::IsDlgButtonChecked(Handle(), IDC_OPTIONSHUTDOWN_0 + i) == BST_CHECKED)
-            return ::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + i);
-    return nullptr;
+            return i;
+    return -1;
+}
+
+// The checked choice, as a dialog box puts the focus on its group's.
+HWND OptionsWindow::FirstFocus() {
+    const int checked = CheckedChoice();
+    return checked < 0 ? nullptr : ::GetDlgItem(Handle(), IDC_OPTIONSHUTDOWN_0 + checked);
 }
 
 void OptionsWindow::Form_Load() {
@@ -100,9 +106,8 @@ void OptionsWindow::Form_Load() {
 }
 
 void OptionsWindow::Command1_Click() {
-    for (int i = 0; i < kModeCount; ++i)
-        if (::IsDlgButtonChecked(Handle(), IDC_OPTIONSHUTDOWN_0 + i) == BST_CHECKED)
-            glngExitMode = kModes[i].mode;
+    if (const int checked = CheckedChoice(); checked >= 0)
+        glngExitMode = kModes[checked].mode;
     ::DestroyWindow(Handle());
 }
 

@@ -27,6 +27,7 @@ private:
     // The client size, the controls and the Change button's icon, at Scale().
     void LayOut();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    int CheckedChoice() const;
     HWND FirstFocus();
     void Form_Load();
     void Command1_Click();

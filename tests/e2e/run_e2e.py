@@ -42,8 +42,8 @@ def main():
         print(refused, file=sys.stderr)
         return 1
     config = Config(args.arch)
-    if not_built(config, "e2e"):
-        print(not_built(config, "e2e"), file=sys.stderr)
+    if missing := not_built(config, "e2e"):
+        print(missing, file=sys.stderr)
         return 2
     config.artifacts.mkdir(parents=True, exist_ok=True)
     for old in list(config.artifacts.glob("*.relay.log")) + list(config.artifacts.glob("*.failed.*")):

@@ -407,8 +407,8 @@ def main():
         return 1
     config = Config(args.arch, prefix=ROOT / "build" / "wine-soak" / f"{args.arch}-{args.windows}")
     config.artifacts = ROOT / "build" / "soak-artifacts" / args.arch
-    if not_built(config, "soak"):
-        print(not_built(config, "soak"), file=sys.stderr)
+    if missing := not_built(config, "soak"):
+        print(missing, file=sys.stderr)
         return 2
     config.artifacts.mkdir(parents=True, exist_ok=True)
     for old in config.artifacts.glob("soak.*"):

@@ -219,7 +219,6 @@ private:
     bool counted_ = false;  // among the program's open top-level windows
 };
 
-
 // What the program's four top-level windows do alike, said once: each is
 // made at the DPI of its display and laid out again when that changes,
 // takes the system's colours for its texts when high contrast comes or goes,
